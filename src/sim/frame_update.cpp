@@ -1,0 +1,3 @@
+#include "sim/frame_update.hpp"
+
+void updateFrame() {}

@@ -1,0 +1,3 @@
+#include "sim/scene.hpp"
+
+void setUpScene() {}
