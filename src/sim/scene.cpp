@@ -1,3 +1,5 @@
 #include "sim/scene.hpp"
 
-void setUpScene() {}
+int32_t sceneSetUpRuns = 0;
+
+void setUpScene() { ++sceneSetUpRuns; }

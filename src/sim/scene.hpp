@@ -2,4 +2,9 @@
 // graph, the traffic cars' and the camera's start.
 #pragma once
 
+#include <cstdint>
+
+// How many times the scene has been set up in this run (start and resets).
+extern int32_t sceneSetUpRuns;
+
 void setUpScene();
