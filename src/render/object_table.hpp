@@ -19,6 +19,11 @@ constexpr uint32_t MAX_MATERIALS_PER_SLOT = 500;
 constexpr SlotId MAX_LOADED_SLOT = 1000;  // loadMeshIntoSlot takes slots below this
 constexpr SlotId MAX_SHARED_SLOT = 2512;  // cloneSlot and drawSlot take slots below this
 
+// Scale of the default pose; drawing also puts these back in place of a zero.
+constexpr float DEFAULT_SCALE_X = 1.0f;
+constexpr float DEFAULT_SCALE_Y = 1.2f;
+constexpr float DEFAULT_SCALE_Z = 1.0f;
+
 constexpr SlotId SLOT_PLAYER_CAR = 2;
 constexpr SlotId SLOT_PROBE_FIRST = 3;
 constexpr SlotId SLOT_STEERING_WHEEL = 20;
