@@ -1,12 +1,94 @@
+// Entry points of the .x reader: the file header decides between the text,
+// binary and compressed forms.
 #include "render/xfile.hpp"
 
-// Placeholder until the reader lands.
-bool parseXFile(const uint8_t*, size_t, const std::string& name, XMesh& out, std::string& error) {
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "render/xfile_internal.hpp"
+
+namespace {
+
+// Far above any model the game ships; keeps a wrong path to a huge file
+// from reading it whole.
+constexpr long X_MAX_FILE = 1L << 30;
+
+bool isDigits(const uint8_t* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] < '0' || p[i] > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+bool parseXFile(const uint8_t* data, size_t size, const std::string& name, XMesh& out,
+                std::string& error) {
   out = XMesh{};
-  error = name + ": the .x reader is not built yet";
-  return false;
+  auto reject = [&](const std::string& message) {
+    out = XMesh{};
+    error = name + ": " + message;
+    return false;
+  };
+  if (size == 0) return reject("the file is empty");
+  if (size < 16 || std::memcmp(data, "xof ", 4) != 0 || !isDigits(data + 4, 4))
+    return reject("not a .x file (the header must start with \"xof \" and a version)");
+  const uint8_t* format = data + 8;
+  const bool text = std::memcmp(format, "txt ", 4) == 0;
+  const bool binary = std::memcmp(format, "bin ", 4) == 0;
+  const bool textZip = std::memcmp(format, "tzip", 4) == 0;
+  const bool binaryZip = std::memcmp(format, "bzip", 4) == 0;
+  if (!text && !binary && !textZip && !binaryZip)
+    return reject("unknown .x format \"" + std::string(reinterpret_cast<const char*>(format), 4) +
+                  "\" (expected txt, bin, tzip or bzip)");
+  const bool doubles = std::memcmp(data + 12, "0064", 4) == 0;
+  if (!doubles && std::memcmp(data + 12, "0032", 4) != 0)
+    return reject("unknown float size in the header (expected 0032 or 0064)");
+
+  std::string message;
+  bool ok;
+  if (text) {
+    ok = parseXText(data + 16, size - 16, out, message);
+  } else if (binary) {
+    ok = parseXBinary(data + 16, size - 16, doubles, 16, out, message);
+  } else {
+    std::vector<uint8_t> inflated;
+    if (!inflateXBody(data + 16, size - 16, inflated, message)) return reject(message);
+    ok = textZip ? parseXText(inflated.data(), inflated.size(), out, message)
+                 : parseXBinary(inflated.data(), inflated.size(), doubles, 0, out, message);
+    if (!ok) message = "in the uncompressed data, " + message;
+  }
+  if (!ok) return reject(message);
+  error.clear();
+  return true;
 }
 
 bool readXFile(const std::string& path, XMesh& out, std::string& error) {
-  return parseXFile(nullptr, 0, path, out, error);
+  out = XMesh{};
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    error = path + ": cannot open (" + std::strerror(errno) + ")";
+    return false;
+  }
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fclose(f);
+    error = path + ": cannot read (not a regular file?)";
+    return false;
+  }
+  if (size > X_MAX_FILE) {
+    std::fclose(f);
+    error =
+        path + ": the file is larger than the reader accepts (" + std::to_string(size) + " bytes)";
+    return false;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  if (got != bytes.size()) {
+    error = path + ": read error";
+    return false;
+  }
+  return parseXFile(bytes.data(), bytes.size(), path, out, error);
 }
