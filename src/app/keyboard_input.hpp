@@ -7,6 +7,8 @@
 #include "platform/keyboard.hpp"
 
 extern uint8_t KeyState[platform::KEY_STATE_SIZE];
+// The keyboard service the snapshot is read from; null when there is none.
+extern platform::Keyboard* keyboardDevice;
 
 // Sets up the keyboard device (before the window exists).
 void createKeyboard();

@@ -3,7 +3,19 @@
 
 #include <cstdint>
 
+// Frames start at most this often: the driving moves the car once per frame,
+// so an unpaced loop would make it uncontrollable on a fast machine.
 constexpr double FRAME_PERIOD_MS = 1000.0 / 60.0;
 
 // Runs until the quit event is taken; returns its exit code.
 int32_t runMainLoop();
+
+// The loop in its parts, for tests that move the clock between steps.
+// Starts the frame clock at the current time.
+void startFrameClock();
+// Does one thing: handles one pending event, or waits for the next frame's
+// time (waking early for an event), or runs one frame. False once the quit
+// event has been taken; its code is then in `exitCode`.
+bool runMainLoopStep(int32_t& exitCode);
+
+void resetMainLoopState();
