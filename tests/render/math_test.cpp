@@ -22,15 +22,6 @@ TEST(Math, RotationsTurnTheAxesLeftHanded) {
   expectVec(vec3TransformCoord({1, 0, 0}, matrixRotationZ(PI / 2)), 0, 1, 0);
 }
 
-TEST(Math, MultiplyAppliesTheLeftMatrixFirst) {
-  // (1,0,0) scaled by 2 along x is (2,0,0), then moved by (0,5,0).
-  const Matrix st = matrixMultiply(matrixScaling(2, 3, 4), matrixTranslation(0, 5, 0));
-  expectVec(vec3TransformCoord({1, 0, 0}, st), 2, 5, 0);
-  // Moved first, then scaled: (1,5,0) * (2,3,4) = (2,15,0).
-  const Matrix ts = matrixMultiply(matrixTranslation(0, 5, 0), matrixScaling(2, 3, 4));
-  expectVec(vec3TransformCoord({1, 0, 0}, ts), 2, 15, 0);
-}
-
 TEST(Math, PerspectiveEntriesAndDepthRange) {
   const Matrix p = matrixPerspectiveFovLH(0.7853982f, 1.0f, 0.5f, 100000.0f);
   // 1 / tan(pi/8) = 2.4142136; far / (far - near) = 100000 / 99999.5;
