@@ -1,0 +1,165 @@
+"""A virtual X server of the test's own, the game started in it, and
+screenshots read back as pixels. Standard library only."""
+
+import os
+import select
+import shutil
+import subprocess
+import tempfile
+import time
+
+SCREEN_WIDTH = 1024
+SCREEN_HEIGHT = 768
+WINDOW_CAPTION = "NALIK Application"
+
+
+class TestFailure(Exception):
+    pass
+
+
+class XServer:
+    """Xvfb on a free display number, with a white root window so that
+    anything the game leaves uncovered shows."""
+
+    def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{width}x{height}x24", "-nolisten", "tcp", "-wr"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([read_end], [], [], left)[0]:
+                break
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            self.close()
+            raise TestFailure("Xvfb did not start")
+        self.display = ":" + number.strip().decode()
+
+    def env(self):
+        env = dict(os.environ)
+        env.update({"DISPLAY": self.display, "SDL_VIDEODRIVER": "x11",
+                    "LIBGL_ALWAYS_SOFTWARE": "1"})
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        return env
+
+    def run(self, *args, timeout=10):
+        """Runs an X client to its end; returns its standard output."""
+        result = subprocess.run(list(args), env=self.env(), timeout=timeout,
+                                stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        if result.returncode != 0:
+            raise TestFailure(f"{args[0]} failed: {result.stderr.decode().strip()}")
+        return result.stdout
+
+    def screenshot(self):
+        """The whole screen as (width, height, rgb bytes)."""
+        return parse_ppm(self.run("import", "-window", "root", "ppm:-"))
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def parse_ppm(data):
+    """Binary PPM (P6, 8 bits a channel) to (width, height, rgb bytes)."""
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos)
+            continue
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    pos += 1
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise TestFailure("screenshot is not an 8-bit PPM")
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos:pos + width * height * 3]
+    if len(pixels) != width * height * 3:
+        raise TestFailure("screenshot is truncated")
+    return width, height, pixels
+
+
+def count_colour(pixels, rgb):
+    """How many pixels of an rgb byte string are exactly rgb."""
+    target = bytes(rgb)
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == target)
+
+
+class Game:
+    """The game started in an empty working folder of its own."""
+
+    def __init__(self, server, executable):
+        self.server = server
+        self.folder = tempfile.mkdtemp(prefix="riderozad-e2e-")
+        self.log = open(os.path.join(self.folder, "output.txt"), "w+b")
+        self.process = subprocess.Popen([executable], cwd=self.folder,
+                                        env=server.env(), stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+
+    def output(self):
+        self.log.flush()
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
+
+    def window_ids(self, timeout=20):
+        """Waits for the game's window; returns the ids of windows with its
+        caption."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                raise TestFailure(f"the game ended with {self.process.returncode} "
+                                  f"before its window appeared:\n{self.output()}")
+            result = subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_CAPTION}$"],
+                env=self.server.env(), stdout=subprocess.PIPE,
+                stderr=subprocess.DEVNULL, timeout=10)
+            ids = result.stdout.decode().split()
+            if ids:
+                return ids
+            time.sleep(0.2)
+        raise TestFailure(f"no window titled {WINDOW_CAPTION!r} within {timeout} s")
+
+    def wait_exit(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"the game did not end within {timeout} s")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def wait_for(condition, timeout, what):
+    """Polls condition() until it returns a true value; returns that value."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        last = condition()
+        if last:
+            return last
+        time.sleep(0.25)
+    raise TestFailure(f"{what} within {timeout} s")
