@@ -23,6 +23,7 @@ class TriangleBvh {
   };
   std::vector<Node> nodes_;
   std::vector<Vec3> tri_;  // three corners per triangle, in leaf order
+  double scale_ = 0.0;     // largest coordinate magnitude, for the boxes' rounding room
 };
 
 // The same question answered by a pass over every triangle.
