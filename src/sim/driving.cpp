@@ -169,22 +169,22 @@ void driveStep() {
     if (steerValue < 0) steerValue += 0.2 * fs;
     yawStep = 0;
   } else {
+    // 7 and 8 both turn left, not mirror images. After either of them the
+    // turning flag is 1 and the centre probes are clear, so the rest of
+    // this branch changes nothing then.
     const bool centreClear = hit[9] == 0 && hit[10] == 0;
     if (hit[7] == 1 && centreClear) frontSideResponse(fs);
-    const bool frontRightRan = hit[8] == 1 && centreClear;
-    if (frontRightRan) frontSideResponse(fs);
-    if (!frontRightRan) {
-      if (turningFlag == 0) yawStep = 0;
-      if (hit[9] == 1) {
-        turningFlag = 1;
-        yawStep = 0;
-        if (carSpeed > 0) carSpeed = -carSpeed / 3;
-      }
-      if (hit[10] == 1) {
-        turningFlag = 1;
-        yawStep = 0;
-        if (carSpeed < 0) carSpeed = -carSpeed / 3;
-      }
+    if (hit[8] == 1 && centreClear) frontSideResponse(fs);
+    if (turningFlag == 0) yawStep = 0;
+    if (hit[9] == 1) {
+      turningFlag = 1;
+      yawStep = 0;
+      if (carSpeed > 0) carSpeed = -carSpeed / 3;
+    }
+    if (hit[10] == 1) {
+      turningFlag = 1;
+      yawStep = 0;
+      if (carSpeed < 0) carSpeed = -carSpeed / 3;
     }
   }
 

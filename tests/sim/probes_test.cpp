@@ -101,6 +101,22 @@ TEST_F(ProbeTest, PickCountsTrackAboveThePointNeverBelow) {
   EXPECT_EQ(pickTrackAbove(0, 0, -1), 0);
 }
 
+TEST_F(ProbeTest, PickRunsAlongWorldUpInTheTracksOwnAxes) {
+  // A square upright in model space (plane z = -5), drawn turned a quarter
+  // about x: row vectors give world y = -model z = 5, world z = model y, so
+  // it lies flat at world height 5. World up is model -z there.
+  writeFile("Data/try.x",
+            "xof 0303txt 0032\nMesh {\n 4;\n"
+            " -10.0;-10.0;-5.0;, 10.0;-10.0;-5.0;, 10.0;10.0;-5.0;, -10.0;10.0;-5.0;;\n"
+            " 2;\n 3;0,1,2;, 3;0,2,3;;\n}\n");
+  loadMeshIntoSlot(SLOT_TRACK, "Data/try.x");
+  device->setTransform(platform::TransformState::World, matrixRotationX(1.5707963f));
+  EXPECT_EQ(pickTrackAbove(0, 0, 0), 1);
+  EXPECT_EQ(pickTrackAbove(0, 9, 4.9f), 1);
+  EXPECT_EQ(pickTrackAbove(0, 0, 5.1f), 0);
+  EXPECT_EQ(pickTrackAbove(0, 11, 0), 0);
+}
+
 TEST_F(ProbeTest, NoTrackMeshMeansNoHitAnywhere) {
   ASSERT_EQ(ObjectTable.mesh[SLOT_TRACK], nullptr);  // no Data/try.x was written
   for (int k = 3; k <= 12; ++k) probeHit[k] = 1;
