@@ -1,0 +1,46 @@
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sdl_gl/backend_parts.hpp"
+#include "platform/sdl_gl/sdl_gl_backend.hpp"
+#include "platform/sdl_gl/window_state.hpp"
+
+namespace platform::sdl_gl {
+
+bool install() {
+  // Closing the window is one Close event, not a second one from SDL_QUIT.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "riderozad: SDL cannot start: %s\n", SDL_GetError());
+    return false;
+  }
+  WindowRecord& w = windowRecord();
+  if (w.quitEventType == 0) {
+    const uint32_t type = SDL_RegisterEvents(1);
+    w.quitEventType = type == static_cast<uint32_t>(-1) ? 0 : type;
+  }
+  Services& s = services();
+  s.system = systemService();
+  s.keyboard = keyboardService();
+  s.graphics = graphicsService();
+  s.music = musicService();
+  static bool atExitSet = false;
+  if (!atExitSet) atExitSet = std::atexit(uninstall) == 0;
+  return true;
+}
+
+void uninstall() {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  shutDownMusic();
+  shutDownGraphics();
+  shutDownSystem();
+  windowRecord().quitEventType = 0;
+  SDL_Quit();
+  services() = Services{};
+}
+
+SDL_Window* deviceWindow() { return windowRecord().window; }
+
+}  // namespace platform::sdl_gl

@@ -1,0 +1,213 @@
+#include "platform/sdl_gl/gl_shaders.hpp"
+
+namespace platform::sdl_gl {
+
+namespace {
+
+// Matrices arrive as the game writes them, for row vectors; read as GLSL's
+// column-major matrices they are transposed, so M * v here is v * M there.
+// Lighting is per vertex in view space: the normal goes through the inverse
+// transpose of world * view and is not renormalised, lights shine along their
+// normalised view-space direction of travel, and the sum is clamped to 0..1.
+constexpr const char* SCENE_VERTEX = R"(#version 330 core
+layout(location = 0) in vec3 inPosition;
+layout(location = 1) in vec3 inNormal;
+layout(location = 2) in vec2 inUv;
+
+uniform mat4 worldViewProj;
+uniform mat4 worldView;
+uniform mat3 normalMatrix;
+uniform vec2 pixelOffset;
+uniform bool remapDepth;
+uniform bool lighting;
+uniform bool specularEnable;
+uniform int lightCount;
+uniform vec3 lightDir[8];
+uniform vec3 lightDiffuse[8];
+uniform vec3 lightSpecular[8];
+uniform vec3 lightAmbient[8];
+uniform vec4 matDiffuse;
+uniform vec3 matAmbient;
+uniform vec3 matSpecular;
+uniform vec3 matEmissive;
+uniform float matPower;
+
+out vec4 vColor;
+out vec3 vSpecular;
+out vec2 vUv;
+
+void main() {
+  vec4 clip = worldViewProj * vec4(inPosition, 1.0);
+  // Pixel centres sit on whole coordinates in the classic rasteriser.
+  clip.xy += pixelOffset * clip.w;
+  if (remapDepth) clip.z = 2.0 * clip.z - clip.w;
+  gl_Position = clip;
+  vUv = inUv;
+  vSpecular = vec3(0.0);
+  if (!lighting) {
+    vColor = vec4(1.0);
+    return;
+  }
+  vec3 n = normalMatrix * inNormal;
+  vec3 toEye = normalize(-(worldView * vec4(inPosition, 1.0)).xyz);
+  vec3 diffuse = vec3(0.0);
+  vec3 ambient = vec3(0.0);
+  vec3 specular = vec3(0.0);
+  for (int i = 0; i < lightCount; ++i) {
+    ambient += lightAmbient[i];
+    float nl = dot(n, -lightDir[i]);
+    if (nl <= 0.0) continue;
+    diffuse += lightDiffuse[i] * nl;
+    if (specularEnable) {
+      float nh = dot(n, normalize(toEye - lightDir[i]));
+      if (nh > 0.0) specular += lightSpecular[i] * pow(nh, matPower);
+    }
+  }
+  vColor = vec4(clamp(matEmissive + matAmbient * ambient + matDiffuse.rgb * diffuse, 0.0, 1.0),
+                matDiffuse.a);
+  if (specularEnable) vSpecular = clamp(matSpecular * specular, 0.0, 1.0);
+}
+)";
+
+// Stage 0 modulates texture and lit colour and takes the texture's alpha;
+// specular is added after it; the alpha test compares 0..255 with the
+// reference using the classic comparison numbers.
+constexpr const char* SCENE_FRAGMENT = R"(#version 330 core
+in vec4 vColor;
+in vec3 vSpecular;
+in vec2 vUv;
+
+uniform bool textured;
+uniform sampler2D sampler;
+uniform bool specularEnable;
+uniform bool alphaTest;
+uniform int alphaFunc;
+uniform float alphaRef;
+
+out vec4 outColor;
+
+void main() {
+  vec4 c = vColor;
+  if (textured) {
+    vec4 t = texture(sampler, vUv);
+    c = vec4(t.rgb * vColor.rgb, t.a);
+  }
+  if (specularEnable) c.rgb = min(c.rgb + vSpecular, vec3(1.0));
+  if (alphaTest) {
+    float a = floor(c.a * 255.0 + 0.5);
+    bool pass;
+    if (alphaFunc == 1) pass = false;
+    else if (alphaFunc == 2) pass = a < alphaRef;
+    else if (alphaFunc == 3) pass = a == alphaRef;
+    else if (alphaFunc == 4) pass = a <= alphaRef;
+    else if (alphaFunc == 5) pass = a > alphaRef;
+    else if (alphaFunc == 6) pass = a != alphaRef;
+    else if (alphaFunc == 7) pass = a >= alphaRef;
+    else pass = true;
+    if (!pass) discard;
+  }
+  outColor = c;
+}
+)";
+
+constexpr const char* TEXT_VERTEX = R"(#version 330 core
+layout(location = 0) in vec2 inPosition;
+layout(location = 1) in vec2 inUv;
+uniform vec2 viewSize;
+out vec2 vUv;
+void main() {
+  gl_Position = vec4(inPosition.x / viewSize.x * 2.0 - 1.0,
+                     1.0 - inPosition.y / viewSize.y * 2.0, 0.0, 1.0);
+  vUv = inUv;
+}
+)";
+
+constexpr const char* TEXT_FRAGMENT = R"(#version 330 core
+in vec2 vUv;
+uniform sampler2D sampler;
+uniform vec4 color;
+out vec4 outColor;
+void main() {
+  outColor = vec4(color.rgb, color.a * texture(sampler, vUv).r);
+}
+)";
+
+GLuint compile(GLenum type, const char* source, std::string& error) {
+  const GLuint shader = glCreateShader(type);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok == GL_TRUE) return shader;
+  char log[2048] = {};
+  glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+  error = log;
+  glDeleteShader(shader);
+  return 0;
+}
+
+GLuint link(const char* vertexSource, const char* fragmentSource, std::string& error) {
+  const GLuint vs = compile(GL_VERTEX_SHADER, vertexSource, error);
+  if (!vs) return 0;
+  const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource, error);
+  if (!fs) {
+    glDeleteShader(vs);
+    return 0;
+  }
+  const GLuint program = glCreateProgram();
+  glAttachShader(program, vs);
+  glAttachShader(program, fs);
+  glLinkProgram(program);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint ok = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (ok == GL_TRUE) return program;
+  char log[2048] = {};
+  glGetProgramInfoLog(program, sizeof log, nullptr, log);
+  error = log;
+  glDeleteProgram(program);
+  return 0;
+}
+
+}  // namespace
+
+bool buildSceneProgram(SceneProgram& p, std::string& error) {
+  p.program = link(SCENE_VERTEX, SCENE_FRAGMENT, error);
+  if (!p.program) return false;
+  const GLuint g = p.program;
+  p.worldViewProj = glGetUniformLocation(g, "worldViewProj");
+  p.worldView = glGetUniformLocation(g, "worldView");
+  p.normalMatrix = glGetUniformLocation(g, "normalMatrix");
+  p.pixelOffset = glGetUniformLocation(g, "pixelOffset");
+  p.remapDepth = glGetUniformLocation(g, "remapDepth");
+  p.lighting = glGetUniformLocation(g, "lighting");
+  p.specularEnable = glGetUniformLocation(g, "specularEnable");
+  p.lightCount = glGetUniformLocation(g, "lightCount");
+  p.lightDir = glGetUniformLocation(g, "lightDir");
+  p.lightDiffuse = glGetUniformLocation(g, "lightDiffuse");
+  p.lightSpecular = glGetUniformLocation(g, "lightSpecular");
+  p.lightAmbient = glGetUniformLocation(g, "lightAmbient");
+  p.matDiffuse = glGetUniformLocation(g, "matDiffuse");
+  p.matAmbient = glGetUniformLocation(g, "matAmbient");
+  p.matSpecular = glGetUniformLocation(g, "matSpecular");
+  p.matEmissive = glGetUniformLocation(g, "matEmissive");
+  p.matPower = glGetUniformLocation(g, "matPower");
+  p.textured = glGetUniformLocation(g, "textured");
+  p.sampler = glGetUniformLocation(g, "sampler");
+  p.alphaTest = glGetUniformLocation(g, "alphaTest");
+  p.alphaFunc = glGetUniformLocation(g, "alphaFunc");
+  p.alphaRef = glGetUniformLocation(g, "alphaRef");
+  return true;
+}
+
+bool buildTextProgram(TextProgram& p, std::string& error) {
+  p.program = link(TEXT_VERTEX, TEXT_FRAGMENT, error);
+  if (!p.program) return false;
+  p.viewSize = glGetUniformLocation(p.program, "viewSize");
+  p.color = glGetUniformLocation(p.program, "color");
+  p.sampler = glGetUniformLocation(p.program, "sampler");
+  return true;
+}
+
+}  // namespace platform::sdl_gl

@@ -1,0 +1,303 @@
+// System and keyboard services on SDL2.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+#include "platform/sdl_gl/backend_parts.hpp"
+#include "platform/sdl_gl/key_codes.hpp"
+#include "platform/sdl_gl/window_state.hpp"
+
+namespace platform::sdl_gl {
+
+PictureFit fitPicture(int32_t pictureWidth, int32_t pictureHeight, int32_t areaWidth,
+                      int32_t areaHeight) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0)
+    return {0, 0, std::max(areaWidth, 0), std::max(areaHeight, 0)};
+  const int64_t pw = pictureWidth, ph = pictureHeight, aw = areaWidth, ah = areaHeight;
+  if (aw * ph > ah * pw) {
+    const auto w = static_cast<int32_t>((ah * pw + ph / 2) / ph);
+    return {(areaWidth - w) / 2, 0, w, areaHeight};
+  }
+  const auto h = static_cast<int32_t>((aw * ph + pw / 2) / pw);
+  return {0, (areaHeight - h) / 2, areaWidth, h};
+}
+
+void windowToPicture(const PictureFit& fit, int32_t pictureWidth, int32_t pictureHeight,
+                     int32_t windowX, int32_t windowY, int32_t& pictureX, int32_t& pictureY) {
+  if (fit.width <= 0 || fit.height <= 0) {
+    pictureX = windowX;
+    pictureY = windowY;
+    return;
+  }
+  pictureX =
+      static_cast<int32_t>(std::floor(double(windowX - fit.x) * pictureWidth / double(fit.width)));
+  pictureY = static_cast<int32_t>(
+      std::floor(double(windowY - fit.y) * pictureHeight / double(fit.height)));
+}
+
+uint32_t packPosition(int32_t x, int32_t y) {
+  return (static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16);
+}
+
+WindowRecord& windowRecord() {
+  static WindowRecord record;
+  return record;
+}
+
+SDL_Window* openDeviceWindow(bool fullScreen, uint32_t width, uint32_t height) {
+  WindowRecord& w = windowRecord();
+  closeDeviceWindow();
+  const char* caption = w.described ? w.caption.c_str() : "";
+  int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+  int windowWidth = static_cast<int>(width), windowHeight = static_cast<int>(height);
+  SDL_Rect screen{};
+  if (fullScreen && SDL_GetDisplayBounds(0, &screen) == 0 && screen.w > 0 && screen.h > 0) {
+    // Full screen over the desktop: the display mode stays as it is and the
+    // back buffer is shown scaled. The window is made full screen, at the
+    // screen's size and place, from the start: without a window manager
+    // nobody resizes it later.
+    x = screen.x;
+    y = screen.y;
+    windowWidth = screen.w;
+    windowHeight = screen.h;
+  } else if (!fullScreen && w.described) {
+    x = w.desc.x;
+    y = w.desc.y;
+  }
+  const uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI |
+                         (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
+  w.window = SDL_CreateWindow(caption, x, y, windowWidth, windowHeight, flags);
+  if (!w.window) return nullptr;
+  w.pictureWidth = width;
+  w.pictureHeight = height;
+  // Without a window manager nobody gives the new window the keyboard.
+  SDL_RaiseWindow(w.window);
+  return w.window;
+}
+
+void closeDeviceWindow() {
+  WindowRecord& w = windowRecord();
+  if (w.window) SDL_DestroyWindow(w.window);
+  w.window = nullptr;
+  w.pictureWidth = 0;
+  w.pictureHeight = 0;
+}
+
+bool windowVisible() {
+  const SDL_Window* window = windowRecord().window;
+  if (!window) return false;
+  const uint32_t flags = SDL_GetWindowFlags(windowRecord().window);
+  return (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
+namespace {
+
+class SdlSystem : public System {
+ public:
+  bool registerWindowClass(const char* className) override;
+  bool createMainWindow(const WindowDesc& desc) override;
+  void showMainWindow() override {}
+  void updateMainWindow() override {}
+  bool peekEvent(Event& out) override;
+  bool waitForEvent(uint32_t timeoutMs) override;
+  void postQuit(int32_t exitCode) override;
+  bool isMainWindowActive() override;
+  void showCursor(bool visible) override;
+  Rect clientRect() override;
+  void sleep(uint32_t ms) override { SDL_Delay(ms); }
+  uint32_t timeMs() override { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+  // Events taken off SDL's queue by a wait, handed out by the next peeks.
+  std::deque<Event> held;
+
+ private:
+  bool translate(SDL_Event& e, Event& out);
+};
+
+class SdlKeyboard : public Keyboard {
+ public:
+  void setCooperativeLevel() override {}
+  Result acquire() override { return Result::Ok; }
+  Result getState(uint8_t (&state)[KEY_STATE_SIZE]) override;
+};
+
+SdlSystem& theSystem() {
+  static SdlSystem instance;
+  return instance;
+}
+
+bool SdlSystem::registerWindowClass(const char* className) {
+  // SDL has no window classes; the name only has to be usable.
+  return className && className[0] && SDL_WasInit(SDL_INIT_VIDEO);
+}
+
+bool SdlSystem::createMainWindow(const WindowDesc& desc) {
+  // The window itself is opened by the device, full screen from the start;
+  // here only its description is kept.
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+  WindowRecord& w = windowRecord();
+  w.caption = desc.caption ? desc.caption : "";
+  w.desc = desc;
+  w.desc.caption = w.caption.c_str();
+  w.desc.className = "";
+  w.described = true;
+  w.acceptFiles = desc.acceptFiles;
+  const uint8_t dropState = desc.acceptFiles ? SDL_ENABLE : SDL_DISABLE;
+  SDL_EventState(SDL_DROPBEGIN, dropState);
+  SDL_EventState(SDL_DROPFILE, dropState);
+  SDL_EventState(SDL_DROPCOMPLETE, dropState);
+  SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+  return true;
+}
+
+bool SdlSystem::translate(SDL_Event& e, Event& out) {
+  const WindowRecord& w = windowRecord();
+  out = Event{};
+  switch (e.type) {
+    case SDL_QUIT:
+      out.type = EventType::Close;
+      return true;
+    case SDL_WINDOWEVENT:
+      if (e.window.event != SDL_WINDOWEVENT_CLOSE) return false;
+      out.type = EventType::Close;
+      return true;
+    case SDL_KEYDOWN:
+      out.virtualKey = virtualKeyCode(e.key.keysym);
+      if (out.virtualKey == 0) return false;
+      out.type = EventType::KeyDown;
+      return true;
+    case SDL_MOUSEMOTION: {
+      int32_t x = e.motion.x, y = e.motion.y;
+      if (w.window && w.pictureWidth > 0) {
+        int ww = 0, wh = 0;
+        SDL_GetWindowSize(w.window, &ww, &wh);
+        const int32_t pw = static_cast<int32_t>(w.pictureWidth);
+        const int32_t ph = static_cast<int32_t>(w.pictureHeight);
+        windowToPicture(fitPicture(pw, ph, ww, wh), pw, ph, e.motion.x, e.motion.y, x, y);
+      }
+      out.type = EventType::MouseMove;
+      out.packedPosition = packPosition(x, y);
+      return true;
+    }
+    case SDL_DROPBEGIN:
+      out.type = EventType::DropBegin;
+      return w.acceptFiles;
+    case SDL_DROPFILE:
+      out.type = EventType::DropFile;
+      if (e.drop.file) {
+        out.path = e.drop.file;
+        SDL_free(e.drop.file);
+        e.drop.file = nullptr;
+      }
+      return w.acceptFiles;
+    case SDL_DROPTEXT:
+      SDL_free(e.drop.file);
+      return false;
+    case SDL_DROPCOMPLETE:
+      out.type = EventType::DropComplete;
+      return w.acceptFiles;
+    default:
+      if (w.quitEventType != 0 && e.type == w.quitEventType) {
+        out.type = EventType::Quit;
+        out.exitCode = e.user.code;
+        return true;
+      }
+      return false;
+  }
+}
+
+bool SdlSystem::peekEvent(Event& out) {
+  if (!held.empty()) {
+    out = std::move(held.front());
+    held.pop_front();
+    return true;
+  }
+  SDL_Event e;
+  while (SDL_PollEvent(&e))
+    if (translate(e, out)) return true;
+  return false;
+}
+
+bool SdlSystem::waitForEvent(uint32_t timeoutMs) {
+  if (!held.empty()) return true;
+  const uint64_t deadline = SDL_GetTicks64() + timeoutMs;
+  for (;;) {
+    SDL_Event e;
+    Event out;
+    const uint64_t now = SDL_GetTicks64();
+    const int wait =
+        now >= deadline ? 0 : static_cast<int>(std::min<uint64_t>(deadline - now, 1u << 30));
+    // SDL_WaitEventTimeout sleeps on the display connection; a zero wait
+    // only looks at what is pending.
+    const int got = wait > 0 ? SDL_WaitEventTimeout(&e, wait) : SDL_PollEvent(&e);
+    if (got && translate(e, out)) {
+      held.push_back(std::move(out));
+      return true;
+    }
+    if (!got && SDL_GetTicks64() >= deadline) return false;
+  }
+}
+
+void SdlSystem::postQuit(int32_t exitCode) {
+  SDL_Event e{};
+  e.type = windowRecord().quitEventType;
+  e.user.code = exitCode;
+  // Behind every event SDL already holds; if its queue is full, behind the
+  // ones taken so far.
+  if (e.type == 0 || SDL_PushEvent(&e) != 1) {
+    Event q;
+    q.type = EventType::Quit;
+    q.exitCode = exitCode;
+    held.push_back(std::move(q));
+  }
+}
+
+bool SdlSystem::isMainWindowActive() {
+  SDL_Window* window = windowRecord().window;
+  return window && SDL_GetKeyboardFocus() == window;
+}
+
+void SdlSystem::showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+Rect SdlSystem::clientRect() {
+  const WindowRecord& w = windowRecord();
+  // The game sees the back buffer as its window, whatever the screen size.
+  if (w.window && w.pictureWidth > 0)
+    return {0, 0, static_cast<int32_t>(w.pictureWidth), static_cast<int32_t>(w.pictureHeight)};
+  if (w.described) return {0, 0, w.desc.width, w.desc.height};
+  return {0, 0, 0, 0};
+}
+
+Result SdlKeyboard::getState(uint8_t (&state)[KEY_STATE_SIZE]) {
+  std::fill(std::begin(state), std::end(state), uint8_t{0});
+  int count = 0;
+  const uint8_t* keys = SDL_GetKeyboardState(&count);
+  if (!keys) return Result::Failed;
+  for (int sc = 0; sc < count; ++sc) {
+    if (!keys[sc]) continue;
+    const uint8_t code = directInputCode(static_cast<SDL_Scancode>(sc));
+    if (code) state[code] = 0x80;
+  }
+  return Result::Ok;
+}
+
+}  // namespace
+
+System* systemService() { return &theSystem(); }
+
+Keyboard* keyboardService() {
+  static SdlKeyboard instance;
+  return &instance;
+}
+
+void shutDownSystem() {
+  closeDeviceWindow();
+  theSystem().held.clear();
+  WindowRecord& w = windowRecord();
+  const uint32_t quitType = w.quitEventType;
+  w = WindowRecord{};
+  w.quitEventType = quitType;
+}
+
+}  // namespace platform::sdl_gl

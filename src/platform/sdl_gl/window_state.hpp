@@ -1,0 +1,55 @@
+// The one main window as the system service and the device share it: the
+// description the game gave, the SDL window once the device has opened it,
+// and where the back buffer's picture sits inside it.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/system.hpp"
+
+namespace platform::sdl_gl {
+
+// A rectangle with top-left origin.
+struct PictureFit {
+  int32_t x, y, width, height;
+};
+
+// The largest rectangle of the picture's shape that fits the area, centred:
+// bars left and right when the area is wider, above and below when taller.
+PictureFit fitPicture(int32_t pictureWidth, int32_t pictureHeight, int32_t areaWidth,
+                      int32_t areaHeight);
+// A window point as a point of the picture; outside the picture (in a bar)
+// it lies outside 0..size-1, negative on the left and top.
+void windowToPicture(const PictureFit& fit, int32_t pictureWidth, int32_t pictureHeight,
+                     int32_t windowX, int32_t windowY, int32_t& pictureX, int32_t& pictureY);
+// Mouse position packed as the window message packs it: x in the low word,
+// y in the high word, each as 16 bits.
+uint32_t packPosition(int32_t x, int32_t y);
+
+struct WindowRecord {
+  SDL_Window* window = nullptr;
+  std::string caption;
+  WindowDesc desc{};
+  bool described = false;
+  bool acceptFiles = false;
+  // The back buffer's size once a device draws into the window; 0 before.
+  uint32_t pictureWidth = 0;
+  uint32_t pictureHeight = 0;
+  uint32_t quitEventType = 0;
+};
+
+WindowRecord& windowRecord();
+
+// Opens the window the device draws into, full screen over the desktop
+// without changing its mode (or, windowed, at the back buffer's size), with
+// the caption the game gave; any earlier window is closed first. The GL
+// attributes must be set before. Null, with SDL's error, when it fails.
+SDL_Window* openDeviceWindow(bool fullScreen, uint32_t width, uint32_t height);
+void closeDeviceWindow();
+// False while the window is hidden or minimised.
+bool windowVisible();
+
+}  // namespace platform::sdl_gl

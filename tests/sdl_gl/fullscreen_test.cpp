@@ -1,0 +1,121 @@
+// On a real X server (run_under_xvfb.sh starts one of 1280x720): the window
+// covers the whole screen as X itself reports it, the picture sits in it at
+// 4:3 between black bars, keys reach the game, and unmapping the window loses
+// the device until it is mapped again and reset.
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gl_test_support.hpp"
+
+namespace rztest {
+namespace {
+
+std::string output(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+class FullScreen : public DeviceTest {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("RZ_XVFB_TEST")) GTEST_SKIP() << "run by run_under_xvfb.sh";
+    DeviceTest::SetUp();
+  }
+  // Takes events for a while, presenting the clear colour meanwhile.
+  std::vector<Event> pump(int ms, uint32_t argb = 0xFF20C040) {
+    std::vector<Event> events;
+    const uint32_t end = sys().timeMs() + ms;
+    while (sys().timeMs() < end) {
+      Event e;
+      while (sys().peekEvent(e)) events.push_back(e);
+      device->clear(CLEAR_TARGET | CLEAR_ZBUFFER, argb, 1, 0);
+      device->present();
+      sys().sleep(10);
+    }
+    return events;
+  }
+  // The window's line in X's own tree: id, then WxH+X+Y.
+  bool windowGeometry(std::string& id, std::string& geometry) {
+    const std::string tree = output("xwininfo -root -tree");
+    const size_t at = tree.find("\"NALIK Application\"");
+    if (at == std::string::npos) return false;
+    const size_t lineStart = tree.rfind('\n', at) + 1;
+    const std::string line = tree.substr(lineStart, tree.find('\n', at) - lineStart);
+    char idBuf[64] = {}, geoBuf[64] = {};
+    if (std::sscanf(line.c_str(), " %63s", idBuf) != 1) return false;
+    const size_t close = line.find(')', line.find("\"NALIK Application\""));
+    if (close == std::string::npos || std::sscanf(line.c_str() + close + 1, " %63s", geoBuf) != 1)
+      return false;
+    id = idBuf;
+    geometry = geoBuf;
+    return true;
+  }
+};
+
+TEST_F(FullScreen, CoversTheScreenWithThePictureBetweenBars) {
+  pump(500);
+  std::string id, geometry;
+  ASSERT_TRUE(windowGeometry(id, geometry));
+  EXPECT_EQ(geometry, "1280x720+0+0");
+  const std::string shot = output("import -window root -depth 8 rgb:-");
+  ASSERT_EQ(shot.size(), 1280u * 720 * 3);
+  auto at = [&](int x, int y) {
+    const size_t i = (static_cast<size_t>(y) * 1280 + x) * 3;
+    return std::array<int, 3>{static_cast<uint8_t>(shot[i]), static_cast<uint8_t>(shot[i + 1]),
+                              static_cast<uint8_t>(shot[i + 2])};
+  };
+  // 960x720 of picture from x 160 to 1119.
+  EXPECT_RGB_NEAR(at(640, 360), 0x20, 0xC0, 0x40, 0);
+  EXPECT_RGB_NEAR(at(162, 5), 0x20, 0xC0, 0x40, 0);
+  EXPECT_RGB_NEAR(at(1117, 714), 0x20, 0xC0, 0x40, 0);
+  EXPECT_RGB_NEAR(at(157, 360), 0, 0, 0, 0);
+  EXPECT_RGB_NEAR(at(1122, 360), 0, 0, 0, 0);
+  EXPECT_RGB_NEAR(at(0, 0), 0, 0, 0, 0);
+}
+
+TEST_F(FullScreen, KeysReachTheGame) {
+  pump(300);
+  EXPECT_TRUE(sys().isMainWindowActive());
+  std::system("xdotool keydown Up");
+  pump(200);
+  uint8_t keys[KEY_STATE_SIZE] = {};
+  services().keyboard->getState(keys);
+  EXPECT_EQ(keys[DIK_UP], 0x80);
+  EXPECT_EQ(keys[DIK_DOWN], 0);
+  std::system("xdotool keyup Up key Escape");
+  bool escape = false;
+  for (const Event& e : pump(300))
+    if (e.type == EventType::KeyDown && e.virtualKey == VK_ESCAPE_CODE) escape = true;
+  EXPECT_TRUE(escape);
+  services().keyboard->getState(keys);
+  EXPECT_EQ(keys[DIK_UP], 0);
+}
+
+TEST_F(FullScreen, UnmappedWindowLosesTheDevice) {
+  pump(300);
+  std::string id, geometry;
+  ASSERT_TRUE(windowGeometry(id, geometry));
+  std::system(("xdotool windowunmap --sync " + id).c_str());
+  pump(200);
+  EXPECT_EQ(device->present(), Result::DeviceLost);
+  EXPECT_EQ(device->testCooperativeLevel(), Result::DeviceLost);
+  std::system(("xdotool windowmap --sync " + id).c_str());
+  pump(200);
+  EXPECT_EQ(device->testCooperativeLevel(), Result::DeviceNotReset);
+  EXPECT_EQ(device->reset(gameParams()), Result::Ok);
+  EXPECT_EQ(device->present(), Result::Ok);
+  ASSERT_TRUE(windowGeometry(id, geometry));
+  EXPECT_EQ(geometry, "1280x720+0+0");
+}
+
+}  // namespace
+}  // namespace rztest
