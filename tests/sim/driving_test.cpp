@@ -259,6 +259,15 @@ TEST_F(DrivingTest, CentreProbesBounceTheCarBackAtAThird) {
   driveStep();
   EXPECT_NEAR(carSpeed, 0.1f, 1e-7);
   EXPECT_EQ(yawStep, 0);
+
+  // Probe 10 suppresses the rear-side responses: no stop, no turn.
+  probeHit[11] = probeHit[12] = 1;
+  Camera.target = {Camera.eye.x, 4.1f, Camera.eye.z + 11};
+  carSpeed = -0.3f;
+  driveStep();
+  EXPECT_NEAR(carSpeed, 0.1f, 1e-7);
+  EXPECT_EQ(carHeading, 0);
+  EXPECT_NEAR(Camera.target.x, Camera.eye.x, 1e-6);
 }
 
 TEST_F(DrivingTest, FrontSideProbesBothTurnLeftAndHeadingTakesTheLastTurn) {
