@@ -357,16 +357,6 @@ TEST_F(DrivingTest, RearSideProbesStopAReversingCarAndTurnIt) {
   EXPECT_NEAR(carHeading, -0.06f, 1e-8);
 }
 
-TEST_F(DrivingTest, KeysCountOnlyWhileTheWindowIsActive) {
-  b().system.active = false;
-  press(DIK_UP);
-  press(DIK_LEFT);
-  carSpeed = 0.2f;
-  driveStep();
-  EXPECT_NEAR(carSpeed, 0.196f, 1e-7);  // coasting as if no key were held
-  EXPECT_EQ(steerValue, 0);
-}
-
 TEST_F(DrivingTest, BodyAttitudeFromTheLowProbes) {
   for (int k = 3; k <= 6; ++k) probeHit[k] = 1;
   updateBodyAttitude();
