@@ -264,7 +264,7 @@ Image dialTexture() {
   };
   for (int k = 0; k <= 40; ++k) {
     double frac = k / 40.0;
-    bool major = k % 8 == 0;
+    bool major = k % 10 == 0;
     double r0 = major ? 0.34 : 0.39;
     Rgb tick = frac > 0.8 ? Rgb{230, 60, 40} : Rgb{236, 236, 236};
     for (double r = r0; r < 0.45; r += 0.002) {
@@ -274,8 +274,8 @@ Image dialTexture() {
                   tick);
     }
     if (major) {
-      auto p = at(frac, 0.27);
-      drawNumber(im, k * 5, p[0], p[1], 3, Rgb{236, 236, 236});
+      auto p = at(frac, 0.28);
+      drawNumber(im, k * 5, p[0], p[1], 2, Rgb{236, 236, 236});
     }
   }
   return im;
@@ -319,8 +319,9 @@ Image wheelTexture() {
     for (int x = 0; x < 64; ++x) {
       double n = fbm(x / 4.0, y / 4.0, 16, 2, 211);
       Rgb col = scale(Rgb{110, 106, 104}, 0.85 + 0.3 * n);
-      if (y < 32 && (x % 8 == 0)) col = scale(col, 0.7);  // stitching on the grip
-      if (y >= 32 && std::hypot(x - 31.5, y - 47.5) < 6) col = Rgb{200, 190, 150};
+      if (y < 32 && (x % 8 == 0)) col = scale(col, 0.7);         // stitching on the grip
+      if (y >= 32) col = scale(Rgb{70, 68, 68}, 0.9 + 0.2 * n);  // the hub pad
+      if (y >= 32 && std::hypot(x - 31.5, y - 47.5) < 5) col = Rgb{190, 180, 140};
       im.set(x, y, col);
     }
   }

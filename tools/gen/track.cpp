@@ -207,7 +207,9 @@ void addBarriers(GenMesh& m, const Materials& mat, std::vector<Obstacle>& obstac
         lateral.push_back(leftOf(circuitHeading(s)));
       }
       profileRun(m, line, lateral, 2.5, 0.9, 3.6, mat.barrier, 12);
-      for (size_t k = 0; k < line.size(); k += 3) obstacles.push_back({line[k], "barrier"});
+      for (size_t k = 0; k + 1 < line.size(); k += 3) {
+        obstacles.push_back({(line[k] + line[k + 1]) * 0.5, "barrier"});
+      }
     }
     i = j;
   }
