@@ -19,6 +19,8 @@ bool frameRan = false;  // the first frame does not wait
 
 uint32_t msSince(uint32_t now, uint32_t then) { return now - then; }
 
+}  // namespace
+
 void runFrame(uint32_t now) {
   appState->frameStep =
       static_cast<float>(static_cast<double>(msSince(now, previousFrameTime)) * 0.01);
@@ -32,8 +34,6 @@ void runFrame(uint32_t now) {
   previousFrameTime = now;
   frameRan = true;
 }
-
-}  // namespace
 
 void startFrameClock() {
   const uint32_t now = platform::sys().timeMs();

@@ -17,5 +17,9 @@ void startFrameClock();
 // time (waking early for an event), or runs one frame. False once the quit
 // event has been taken; its code is then in `exitCode`.
 bool runMainLoopStep(int32_t& exitCode);
+// One frame that starts at the timer reading `now`: the frame clock, then
+// driveFrame. The loop calls it once a frame is due; replays call it
+// directly, without the pacing.
+void runFrame(uint32_t now);
 
 void resetMainLoopState();
