@@ -115,6 +115,14 @@ TEST_F(FullScreen, UnmappedWindowLosesTheDevice) {
   EXPECT_EQ(device->present(), Result::Ok);
   ASSERT_TRUE(windowGeometry(id, geometry));
   EXPECT_EQ(geometry, "1280x720+0+0");
+  // Back on the screen, the window has the keyboard again.
+  pump(200);
+  EXPECT_TRUE(sys().isMainWindowActive());
+  std::system("xdotool key Escape");
+  bool escape = false;
+  for (const Event& e : pump(300))
+    if (e.type == EventType::KeyDown && e.virtualKey == VK_ESCAPE_CODE) escape = true;
+  EXPECT_TRUE(escape);
 }
 
 }  // namespace

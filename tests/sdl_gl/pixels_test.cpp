@@ -91,19 +91,26 @@ TEST_F(Pixels, LitQuadFollowsTheLightingRule) {
   EXPECT_RGB_NEAR(pixel(100, 384), 0, 0, 0, 0);
 }
 
-TEST_F(Pixels, LightingClampsAndCanBeSwitchedOff) {
+TEST_F(Pixels, LightingClampsBeforeTheTextureAndCanBeSwitchedOff) {
   Material m{};
   m.diffuse = {0.5f, 0.25f, 0.1f, 1};
   device->setLight(0, directional({0, 0, 1}, 4, 2, 1));
   device->lightEnable(0, true);
+  const uint8_t grey[4] = {102, 102, 102, 255};  // 0.4
+  const TextureHandle tex = device->createTexture({1, 1, grey});
   begin();
   device->setMaterial(m);
-  draw(quad(device, -1, -1, 0, 1, 0.5f));
+  draw(quad(device, -1, 0, 0, 1, 0.5f));
+  device->setTexture(0, tex);
+  draw(quad(device, -1, -1, 0, 0, 0.5f));
+  device->setTexture(0, 0);
   device->setRenderState(RenderState::Lighting, 0);
   draw(quad(device, 0, -1, 1, 1, 0.5f));
   end();
   // 0.5 * 4 = 2 and 0.25 * 2 = 0.5 and 0.1 * 1: red clamps to 1.
-  EXPECT_RGB_NEAR(pixel(256, 384), 255, 127.5, 25.5, 1);
+  EXPECT_RGB_NEAR(pixel(256, 192), 255, 127.5, 25.5, 1);
+  // Clamped first, then times 0.4: 1 * 0.4, 0.5 * 0.4, 0.1 * 0.4.
+  EXPECT_RGB_NEAR(pixel(256, 576), 102, 51, 10.2, 1);
   // Unlit with no vertex colours: white.
   EXPECT_RGB_NEAR(pixel(768, 384), 255, 255, 255, 0);
 }
@@ -131,7 +138,10 @@ TEST_F(Pixels, AlphaTestDropsTheColourKeyedTexelsOfAPointSampledWrappingTexture)
   const TextureHandle tex = device->createTexture({4, 1, texels});
   ASSERT_NE(tex, 0u);
   begin(0xFF0000FF);
-  device->setMaterial(emissive(0.6f, 0.2f, 1.0f));
+  // The material's own alpha does not count once a texture is bound.
+  Material m = emissive(0.6f, 0.2f, 1.0f);
+  m.diffuse.a = 0.5f;
+  device->setMaterial(m);
   device->setTexture(0, tex);
   device->setRenderState(RenderState::AlphaTestEnable, 1);
   device->setRenderState(RenderState::AlphaFunc, CMP_GREATEREQUAL);

@@ -71,8 +71,6 @@ SDL_Window* openDeviceWindow(bool fullScreen, uint32_t width, uint32_t height) {
   if (!w.window) return nullptr;
   w.pictureWidth = width;
   w.pictureHeight = height;
-  // Without a window manager nobody gives the new window the keyboard.
-  SDL_RaiseWindow(w.window);
   return w.window;
 }
 
@@ -159,6 +157,15 @@ bool SdlSystem::translate(SDL_Event& e, Event& out) {
       out.type = EventType::Close;
       return true;
     case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_SHOWN || e.window.event == SDL_WINDOWEVENT_RESTORED) {
+        // Back on the screen: take the keyboard again, which no window
+        // manager may be there to give.
+        if (w.window && SDL_GetWindowID(w.window) == e.window.windowID) {
+          SDL_RaiseWindow(w.window);
+          SDL_SetWindowInputFocus(w.window);
+        }
+        return false;
+      }
       if (e.window.event != SDL_WINDOWEVENT_CLOSE) return false;
       out.type = EventType::Close;
       return true;
