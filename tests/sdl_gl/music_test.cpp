@@ -2,6 +2,7 @@
 // silent until run, paused while paused, played once through, then silent.
 #include <SDL2/SDL.h>
 #include <lame/lame.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -76,8 +77,9 @@ std::vector<SoundRun> runsOf(const std::vector<bool>& loud) {
 }
 
 TEST(Music, PlaysOnceThroughWithAPauseOnTheDiskDriver) {
-  const std::string dir = testing::TempDir();
-  const std::string mp3 = dir + "rz_tone.mp3", raw = dir + "rz_music.raw";
+  // Named after the process: other build trees may run this test meanwhile.
+  const std::string stem = testing::TempDir() + "rz_music_" + std::to_string(getpid());
+  const std::string mp3 = stem + ".mp3", raw = stem + ".raw";
   ASSERT_TRUE(writeTone(mp3, 0.8));
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
@@ -103,6 +105,8 @@ TEST(Music, PlaysOnceThroughWithAPauseOnTheDiskDriver) {
   sdl_gl::uninstall();
 
   const std::vector<SoundRun> runs = runsOf(loudWindows(raw));
+  std::remove(mp3.c_str());
+  std::remove(raw.c_str());
   ASSERT_EQ(runs.size(), 5u) << "silence, sound, pause, sound, silence";
   EXPECT_FALSE(runs[0].loud);
   EXPECT_GE(runs[0].windows, 20);

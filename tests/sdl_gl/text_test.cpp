@@ -2,6 +2,8 @@
 // drawn left and top aligned in its colour, inside its rectangle only.
 #include <SDL2/SDL_ttf.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "gl_test_support.hpp"
@@ -121,7 +123,8 @@ TEST(TextNoFont, SaysSoOnceAndDrawsNothing) {
   EXPECT_EXIT(
       {
         // A fontconfig set-up that knows no fonts at all.
-        const char* conf = "/tmp/rz_no_fonts.conf";
+        const std::string name = testing::TempDir() + "rz_no_fonts_" + std::to_string(getpid());
+        const char* conf = name.c_str();
         FILE* f = std::fopen(conf, "w");
         std::fputs("<?xml version=\"1.0\"?><fontconfig></fontconfig>\n", f);
         std::fclose(f);
@@ -133,6 +136,7 @@ TEST(TextNoFont, SaysSoOnceAndDrawsNothing) {
         if (!d) std::exit(3);
         const bool none = d->createFont(62, 400, "") == 0 && d->createFont(30, 400, "") == 0;
         platform::sdl_gl::uninstall();
+        std::remove(conf);
         std::exit(none ? 0 : 4);
       },
       testing::ExitedWithCode(0), "^riderozad: no font for the title texts[^\n]*\n$");
