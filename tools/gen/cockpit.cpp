@@ -117,7 +117,7 @@ GenMesh buildSteeringWheel() {
   g.er = g.eg = g.eb = 0.35;
   g.texture = "Data/wheel.png";
   uint32_t mat = m.addMaterial(g);
-  const UvRect grip{0, 0, 1, 0.5}, pad{0, 0.5, 1, 1};
+  const UvRect grip{0, 0, 1, 0.5}, pad{0, 0.5, 1, 0.75}, emblem{0, 0.75, 1, 1};
   // Rim: a square tube round the hub in the x-y plane.
   const int n = 20;
   const double R = 1.1, t = 0.09, d = 0.08;
@@ -151,10 +151,12 @@ GenMesh buildSteeringWheel() {
   }
   // Spokes at three, nine and six o'clock leave the dial above the hub in view.
   const std::array<UvRect, 6> padAll = {pad, pad, pad, pad, pad, pad};
+  std::array<UvRect, 6> hubFaces = padAll;
+  hubFaces[4] = emblem;  // the face toward the driver
   addBox(m, {0.3, -0.11, -0.05}, {R - t + 0.02, 0.11, 0.05}, mat, padAll);
   addBox(m, {-(R - t + 0.02), -0.11, -0.05}, {-0.3, 0.11, 0.05}, mat, padAll);
   addBox(m, {-0.11, -(R - t + 0.02), -0.05}, {0.11, -0.3, 0.05}, mat, padAll);
-  addBox(m, {-0.32, -0.3, -0.12}, {0.32, 0.3, 0.12}, mat, padAll);
+  addBox(m, {-0.32, -0.3, -0.12}, {0.32, 0.3, 0.12}, mat, hubFaces);
   // The column runs forward into the dashboard.
   addBox(m, {-0.13, -0.13, 0.12}, {0.13, 0.13, 2.2}, mat, padAll, 1u << 4);
   return m;
@@ -273,7 +275,7 @@ Image dialTexture() {
       im.fillRect(int(p[0]) - half + 1, int(p[1]) - half + 1, int(p[0]) + half, int(p[1]) + half,
                   tick);
     }
-    if (major) {
+    if (major && k % 20 == 0) {
       auto p = at(frac, 0.28);
       drawNumber(im, k * 5, p[0], p[1], 2, Rgb{236, 236, 236});
     }
@@ -321,7 +323,7 @@ Image wheelTexture() {
       Rgb col = scale(Rgb{110, 106, 104}, 0.85 + 0.3 * n);
       if (y < 32 && (x % 8 == 0)) col = scale(col, 0.7);         // stitching on the grip
       if (y >= 32) col = scale(Rgb{70, 68, 68}, 0.9 + 0.2 * n);  // the hub pad
-      if (y >= 32 && std::hypot(x - 31.5, y - 47.5) < 5) col = Rgb{190, 180, 140};
+      if (y >= 48 && std::hypot(x - 31.5, y - 55.5) < 5) col = Rgb{190, 180, 140};
       im.set(x, y, col);
     }
   }
