@@ -25,7 +25,7 @@ class AppTest : public ::testing::Test {
     resetFrameDriverState();
     resetGraphicsDeviceState();
     resetMusicState();
-    sceneSetUpRuns = 0;
+    resetSceneState();
   }
 
   // Start-up as the game does it, up to the main loop.

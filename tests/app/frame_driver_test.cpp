@@ -127,6 +127,7 @@ TEST_F(FrameDriverTest, AFailedResetIsRetriedAfterAnotherSleepWithoutSceneSetUp)
 }
 
 TEST_F(FrameDriverTest, LossWithoutMusicStillRecovers) {
+  mediaControl = nullptr;
   deviceLost = 1;
   nullDevice().testResults = {Result::Failed, Result::Ok};
   driveFrame();

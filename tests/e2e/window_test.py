@@ -62,6 +62,8 @@ def main():
     parser.add_argument("--close-tool", required=True)
     parser.add_argument("--out", default=".")
     args = parser.parse_args()
+    args.game = os.path.abspath(args.game)
+    args.close_tool = os.path.abspath(args.close_tool)
 
     server = xsession.XServer()
     try:

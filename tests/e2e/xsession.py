@@ -63,7 +63,7 @@ class XServer:
 
     def screenshot(self):
         """The whole screen as (width, height, rgb bytes)."""
-        return parse_ppm(self.run("import", "-window", "root", "ppm:-"))
+        return parse_ppm(self.run("import", "-window", "root", "-depth", "8", "ppm:-"))
 
     def close(self):
         if self.process.poll() is None:
