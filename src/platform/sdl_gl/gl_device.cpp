@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -58,8 +59,6 @@ bool inverse3(const Matrix& m, float out[9]) {
   return true;
 }
 
-bool isFormat(Format f, Format want) { return f == want; }
-
 bool validParams(const PresentParams& p, std::string& why) {
   if (p.backBufferWidth == 0 || p.backBufferHeight == 0 ||
       p.backBufferWidth > MAX_BACK_BUFFER_SIDE || p.backBufferHeight > MAX_BACK_BUFFER_SIDE) {
@@ -68,11 +67,11 @@ bool validParams(const PresentParams& p, std::string& why) {
           std::to_string(MAX_BACK_BUFFER_SIDE) + " on each side";
     return false;
   }
-  if (!isFormat(p.backBufferFormat, Format::X8R8G8B8)) {
+  if (p.backBufferFormat != Format::X8R8G8B8) {
     why = "only the X8R8G8B8 back buffer format is available";
     return false;
   }
-  if (p.enableAutoDepthStencil && !isFormat(p.autoDepthStencilFormat, Format::D24S8)) {
+  if (p.enableAutoDepthStencil && p.autoDepthStencilFormat != Format::D24S8) {
     why = "only the D24S8 depth-stencil format is available";
     return false;
   }

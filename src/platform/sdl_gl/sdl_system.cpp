@@ -1,7 +1,6 @@
 // System and keyboard services on SDL2.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <deque>
 
 #include "platform/sdl_gl/backend_parts.hpp"
