@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "render/xfile_internal.hpp"
 
@@ -65,6 +66,11 @@ bool parseXFile(const uint8_t* data, size_t size, const std::string& name, XMesh
 
 bool readXFile(const std::string& path, XMesh& out, std::string& error) {
   out = XMesh{};
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    error = path + ": is a folder, not a file";
+    return false;
+  }
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) {
     error = path + ": cannot open (" + std::strerror(errno) + ")";

@@ -5,6 +5,7 @@
 // worked out over the merged triangles.
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -122,6 +123,12 @@ class Parser {
  private:
   static bool ignoreReference(const std::string&) { return true; }
 
+  // An object's or a reference's name; text names may start with a digit,
+  // which the text reader reports as a number.
+  static bool isName(XTok t) {
+    return t == XTok::Name || (std::is_same_v<Lexer, XTextLexer> && t == XTok::Number);
+  }
+
   bool fail(const std::string& message) {
     if (error_.empty()) error_ = lex_.where() + ": " + message;
     return false;
@@ -193,7 +200,7 @@ class Parser {
     lex_.skip();
     if (!enter()) return false;
     name.clear();
-    if (lex_.peek() == XTok::Name && !lex_.readName(name)) return lexFail();
+    if (isName(lex_.peek()) && !lex_.readName(name)) return lexFail();
     if (lex_.peek() == XTok::Guid && !lex_.skip()) return lexFail();
     if (lex_.peek() != XTok::CBrace) return fail("expected '}' to close a reference");
     lex_.skip();
@@ -229,7 +236,7 @@ class Parser {
         case XTok::Name: {
           std::string ident, name;
           if (!lex_.readName(ident)) return lexFail();
-          if (lex_.peek() == XTok::Name && !lex_.readName(name)) return lexFail();
+          if (isName(lex_.peek()) && !lex_.readName(name)) return lexFail();
           if (!expectOpen(ident) || !onObject(ident, name)) return false;
           break;
         }
@@ -310,6 +317,7 @@ class Parser {
     for (Vec3& n : raw.normals)
       if (!vec3(n)) return false;
     if (!count(faceCount, "normal faces")) return false;
+    if (normalCount == 0 && faceCount == 0) return skipChildren();  // empty: as if absent
     if (faceCount != raw.faceCount())
       return fail("MeshNormals lists " + std::to_string(faceCount) + " faces but the mesh has " +
                   std::to_string(raw.faceCount()));

@@ -87,8 +87,9 @@ XTok XTextLexer::peek() {
 }
 
 bool XTextLexer::readName(std::string& out) {
+  // Object names may start with a digit, so a number token is a name here.
   const XTok t = peek();
-  if (t != XTok::Name && t != XTok::Template) {
+  if (t != XTok::Name && t != XTok::Template && t != XTok::Number) {
     error_ = "expected a name";
     return false;
   }

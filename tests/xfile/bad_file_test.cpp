@@ -67,6 +67,9 @@ TEST(XFileBadInput, MissingEmptyAndWrongHeaderFiles) {
   EXPECT_TRUE(m.vertices.empty());
   EXPECT_NE(error.find("/nonexistent/folder/car.x: cannot open"), std::string::npos) << error;
 
+  EXPECT_FALSE(readXFile(XFILE_CORPUS_DIR, m, error));
+  EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+
   expectRejected({}, "empty");
   expectTextRejected("xof 0303txt", "not a .x file");
   expectRejected(xtest::textFile("xof 0303txt 0032"), "holds no mesh");

@@ -317,6 +317,27 @@ Mesh {
   EXPECT_EQ(readAllForms(text).attributes, (std::vector<uint32_t>{0, 1, 1}));
 }
 
+TEST(XFileReader, TextNamesMayStartWithADigitAndEmptyNormalsAreIgnored) {
+  const std::string text = R"(xof 0303txt 0032
+Material 2Tone { 0.0;0.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
+Frame 01_Body {
+ Mesh 3 {
+  3; 0.0;0.0;0.0;, 0.0;0.0;1.0;, 1.0;0.0;0.0;;
+  1; 3;0,1,2;;
+  MeshNormals { 0;; 0;; }
+  MeshMaterialList { 1; 1; 0;; { 2Tone } }
+ }
+}
+)";
+  XMesh m;
+  std::string error;
+  ASSERT_TRUE(xtest::parse(xtest::textFile(text), m, error)) << error;
+  ASSERT_EQ(m.materials.size(), 1u);
+  expectColor(m.materials[0].material.diffuse, 0, 0, 1, 1);
+  ASSERT_EQ(m.vertices.size(), 3u);
+  expectVec(m.vertices[0].normal, 0, 0, 0);
+}
+
 // Enough data to need several compressed blocks, each with the history of
 // the blocks before it.
 TEST(XFileReader, LargeFilesSpanManyCompressedBlocks) {
