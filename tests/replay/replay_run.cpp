@@ -1,0 +1,133 @@
+#include "replay_run.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+}  // namespace
+
+std::string fixtureDir() { return std::string(REPLAY_TEST_DIR) + "/fixture"; }
+
+std::string scriptPath(const std::string& name) {
+  return std::string(REPLAY_TEST_DIR) + "/scripts/" + name + ".txt";
+}
+
+ReplayRun runReplay(const std::string& folder, const std::string& script) {
+  TempFolder capture;
+  const std::string outPath = capture.path() + "/out";
+  const std::string errPath = capture.path() + "/err";
+  const std::string command = "cd " + quoted(folder) + " && " + quoted(REPLAY_EXE) + " " +
+                              quoted(script) + " >" + quoted(outPath) + " 2>" + quoted(errPath);
+  ReplayRun run;
+  const int status = std::system(command.c_str());
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = readWhole(outPath);
+  run.err = readWhole(errPath);
+  return run;
+}
+
+const std::vector<std::string>& ReplayTable::row(int frame) const {
+  static const std::vector<std::string> none;
+  if (frame < 1 || frame > static_cast<int>(rows.size())) {
+    ADD_FAILURE() << "no frame " << frame << " (" << rows.size() << " printed)";
+    return none;
+  }
+  return rows[frame - 1];
+}
+
+std::string ReplayTable::text(int frame, const std::string& column) const {
+  const std::vector<std::string>& r = row(frame);
+  for (size_t i = 0; i < columns.size() && i < r.size(); ++i)
+    if (columns[i] == column) return r[i];
+  ADD_FAILURE() << "no column " << column << " in frame " << frame;
+  return "";
+}
+
+double ReplayTable::number(int frame, const std::string& column) const {
+  return std::strtod(text(frame, column).c_str(), nullptr);
+}
+
+ReplayTable parseReplay(const std::string& out) {
+  ReplayTable table;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind('#', 0) == 0) {
+      table.columns = splitTabs(line.substr(1));
+    } else {
+      table.rows.push_back(splitTabs(line));
+    }
+  }
+  return table;
+}
+
+void expectMatchesExpected(const std::string& name, const std::string& out) {
+  const std::string path = std::string(REPLAY_TEST_DIR) + "/expected/" + name + ".tsv";
+  const char* update = std::getenv("RZ_REPLAY_UPDATE");
+  if (update && std::string(update) == "1") {
+    std::ofstream(path, std::ios::binary) << out;
+    return;
+  }
+  const std::string expected = readWhole(path);
+  ASSERT_FALSE(expected.empty()) << path << " is missing; run with RZ_REPLAY_UPDATE=1";
+  if (expected == out) return;
+  // Name the first frame that differs rather than dumping both outputs.
+  std::istringstream a(expected), b(out);
+  std::string lineA, lineB;
+  for (int line = 1;; ++line) {
+    const bool moreA = static_cast<bool>(std::getline(a, lineA));
+    const bool moreB = static_cast<bool>(std::getline(b, lineB));
+    if (!moreA && !moreB) break;
+    if (lineA != lineB || moreA != moreB) {
+      ADD_FAILURE() << path << ": output line " << line << " differs\n  expected: " << lineA
+                    << "\n  actual:   " << lineB;
+      return;
+    }
+  }
+  ADD_FAILURE() << path << ": output differs";
+}
+
+TempFolder::TempFolder() {
+  char pattern[] = "/tmp/rz_replay_XXXXXX";
+  if (mkdtemp(pattern)) path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+void TempFolder::write(const std::string& name, const std::string& text) const {
+  std::ofstream(path_ + "/" + name, std::ios::binary) << text;
+}
