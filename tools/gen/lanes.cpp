@@ -1,8 +1,8 @@
 #include "lanes.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+
+#include "file_out.hpp"
 
 LanePoints leftLanePoints() { return buildLane(LANE_OFFSET, LEFT_LANE_SEGMENTS); }
 LanePoints rightLanePoints() { return buildLane(-LANE_OFFSET, RIGHT_LANE_SEGMENTS); }
@@ -17,15 +17,7 @@ bool writeLaneFile(const std::string& path, const LanePoints& lane) {
       text += buf;
     }
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "gen: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) std::fprintf(stderr, "gen: writing %s failed\n", path.c_str());
-  return ok;
+  return writeFileBytes(path, text.data(), text.size());
 }
 
 bool writeLanes(const std::string& dir) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file_out.hpp"
 #include "rng.hpp"
 #include "vec.hpp"
 
@@ -422,13 +423,5 @@ bool writeMusic(const std::string& path) {
     std::fprintf(stderr, "gen: LAME failed while encoding\n");
     return false;
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "gen: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) std::fprintf(stderr, "gen: writing %s failed\n", path.c_str());
-  return ok;
+  return writeFileBytes(path, out.data(), out.size());
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file_out.hpp"
+
 namespace {
 
 constexpr size_t MAX_MATERIALS = 500;  // what the game's loader takes
@@ -113,13 +115,5 @@ bool writeXFile(const std::string& path, const GenMesh& m) {
     }
   }
   std::string text = xFileText(m);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "gen: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) std::fprintf(stderr, "gen: writing %s failed\n", path.c_str());
-  return ok;
+  return writeFileBytes(path, text.data(), text.size());
 }
