@@ -106,14 +106,17 @@ def count_colour(pixels, rgb):
 
 
 class Game:
-    """The game started in an empty working folder of its own."""
+    """The game started in a working folder: cwd, or else an empty folder of
+    its own. extra_env is added to the X server's environment."""
 
-    def __init__(self, server, executable):
+    def __init__(self, server, executable, cwd=None, extra_env=None):
         self.server = server
         self.folder = tempfile.mkdtemp(prefix="riderozad-e2e-")
         self.log = open(os.path.join(self.folder, "output.txt"), "w+b")
-        self.process = subprocess.Popen([executable], cwd=self.folder,
-                                        env=server.env(), stdout=self.log,
+        env = server.env()
+        env.update(extra_env or {})
+        self.process = subprocess.Popen([executable], cwd=cwd or self.folder,
+                                        env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 
     def output(self):
@@ -139,6 +142,15 @@ class Game:
             time.sleep(0.2)
         raise TestFailure(f"no window titled {WINDOW_CAPTION!r} within {timeout} s")
 
+    def hold(self, key, seconds):
+        """Holds key down for seconds: the game reads the keyboard once a
+        frame, so a tap between two reads would go unseen."""
+        self.server.run("xdotool", "keydown", key)
+        try:
+            time.sleep(seconds)
+        finally:
+            self.server.run("xdotool", "keyup", key)
+
     def wait_exit(self, timeout):
         try:
             return self.process.wait(timeout=timeout)
@@ -153,13 +165,14 @@ class Game:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
-def wait_for(condition, timeout, what):
-    """Polls condition() until it returns a true value; returns that value."""
+def wait_for(condition, timeout, what, interval=0.25):
+    """Polls condition() every interval seconds until it returns a true
+    value; returns that value."""
     deadline = time.monotonic() + timeout
     last = None
     while time.monotonic() < deadline:
         last = condition()
         if last:
             return last
-        time.sleep(0.25)
+        time.sleep(interval)
     raise TestFailure(f"{what} within {timeout} s")
