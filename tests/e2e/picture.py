@@ -161,8 +161,7 @@ def axis_angle(pic, box, test):
     # pointing up the screen; its lean from straight up.
     theta = math.degrees(0.5 * math.atan2(2 * sxy, sxx - syy))
     upward = theta - 180 if theta > 0 else theta
-    lean = upward + 90
-    return lean
+    return round(upward + 90, 1)
 
 
 def write_png(pic, path):

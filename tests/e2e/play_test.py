@@ -140,6 +140,8 @@ def check_wheel(play):
     """Left at a standstill turns the wheel counter-clockwise and not the
     view; released, the wheel comes back."""
     rest = picture.axis_angle(play.shot("wheel_rest"), HUB, is_emblem)
+    if rest is None:
+        raise TestFailure("no steering wheel hub to be seen")
     play.key_down("Left")
     try:
         time.sleep(0.6)
@@ -147,7 +149,7 @@ def check_wheel(play):
     finally:
         play.key_up("Left")
     turned = picture.axis_angle(turned_pic, HUB, is_emblem)
-    print(f"  wheel hub: {rest:.0f} degrees at rest, {turned} with Left held")
+    print(f"  wheel hub: {rest} degrees at rest, {turned} with Left held")
     if turned is None or turned > rest - 20:
         raise TestFailure("holding Left did not turn the wheel counter-clockwise")
     shift, _ = picture.sideways_shift(play.kept[-2][1], turned_pic, *HORIZON_BAND)
@@ -165,6 +167,8 @@ def check_driving(play):
     """Up: the ground rushes toward the viewer while the horizon stays, and
     the needle swings."""
     needle_rest = picture.axis_angle(play.start_view, DIAL, is_needle)
+    if needle_rest is None:
+        raise TestFailure("no needle on the dial at the start")
     play.key_down("Up")
     time.sleep(2.5)
     a = play.shot("up_a")
@@ -173,13 +177,17 @@ def check_driving(play):
     ground = changed_share(a, b, GROUND)
     sky = changed_share(a, b, SKY_BAND)
     drift = picture.horizon_drift(a, b)
+    since_start = picture.horizon_drift(play.start_view, b)
     needle = picture.axis_angle(b, DIAL, is_needle)
     print(f"  driving: {ground:.0%} of the ground changed, {sky:.0%} of the sky; "
-          f"horizon moved {drift} rows; needle {needle_rest:.0f} -> {needle:.0f} degrees")
+          f"horizon moved {drift} rows ({since_start} since the start); needle {needle_rest} -> {needle} degrees")
     if ground < 0.1:
         raise TestFailure("holding Up did not move the road")
-    if abs(drift) > 3:
-        raise TestFailure(f"the horizon moved by {drift} rows")
+    if b.share(SKY_BAND, picture.is_sky) < 0.3:
+        raise TestFailure("driving, the sky went out of sight")
+    if abs(drift) > 3 or abs(since_start) > 6:
+        raise TestFailure(f"the horizon moved by {drift} rows in 0.3 s, {since_start} rows "
+                          "since the start")
     if needle is None or abs(needle - needle_rest) < 10:
         raise TestFailure("the needle did not move with the speed")
 
@@ -234,12 +242,10 @@ def check_wall(play):
         raise TestFailure("the car regained its speed: it went on through the wall")
 
 
-def check_device_loss(play):
-    """The window taken off the screen and brought back: silence while it is
-    gone, then within a second the game draws its start view again, with the
-    music going on."""
-    time.sleep(1.0)  # let the car come to rest
-    before = play.shot("before_loss")
+def lose_window(play):
+    """Takes the window off the screen for 1.5 s and brings it back; returns
+    the first picture drawn again and how long after the window's return it
+    came."""
     play.audio_mark("lost")
     play.server.run("xdotool", "windowunmap", "--sync", play.window)
     xsession.wait_for(lambda: play.shot("gone").share(SKY_BAND, lambda p: min(p) == 255) > 0.9,
@@ -255,13 +261,20 @@ def check_device_loss(play):
 
     pic = xsession.wait_for(drawing, 5, "the game did not draw again after its window came back",
                             interval=0.02)
-    took = time.monotonic() - shown
+    return pic, time.monotonic() - shown
+
+
+def check_device_loss(play):
+    """The window taken off the screen and brought back: silence while it is
+    gone, then within a second the game draws its start view again, with the
+    music going on."""
+    time.sleep(1.0)  # let the car come to rest
+    before = play.shot("before_loss")
+    pic, took = lose_window(play)
     like_start = changed_share(play.start_view, pic, VIEW)
     like_before = changed_share(before, pic, VIEW)
     print(f"  drawing again after {took:.2f} s; the view differs from the start view by "
           f"{like_start:.0%}, from the view before the loss by {like_before:.0%}")
-    if took > 1.0:
-        raise TestFailure(f"the game took {took:.1f} s to draw again")
     if like_start > 0.3 or like_before < 0.3:
         raise TestFailure("after the loss the scene is not back at its start")
     lost, back = play.marks["lost"], play.marks["back"]
@@ -270,6 +283,13 @@ def check_device_loss(play):
     play.wait_for_audio(back + sound.BYTES_PER_SECOND * 2, 10)
     if play.recording.music_within(back, play.recording.size()) is None:
         raise TestFailure("the music did not resume within two seconds")
+    if took > 1.0:
+        # Once more before calling it slow: a machine busy with something
+        # else can hold up one return, not every one.
+        _, took = lose_window(play)
+        print(f"  once more: drawing again after {took:.2f} s")
+        if took > 1.0:
+            raise TestFailure(f"the game took {took:.1f} s to draw again")
 
 
 def check_turn(play):
