@@ -119,6 +119,7 @@ def check_enter_drives(play):
         raise TestFailure("no music within two seconds of Enter")
     if not play.recording.music_throughout(first, end):
         raise TestFailure("the music broke off after it began")
+    play.marks["music"] = first
 
 
 def check_traffic(play):
@@ -179,8 +180,8 @@ def check_driving(play):
     drift = picture.horizon_drift(a, b)
     since_start = picture.horizon_drift(play.start_view, b)
     needle = picture.axis_angle(b, DIAL, is_needle)
-    print(f"  driving: {ground:.0%} of the ground changed, {sky:.0%} of the sky; "
-          f"horizon moved {drift} rows ({since_start} since the start); needle {needle_rest} -> {needle} degrees")
+    print(f"  driving: {ground:.0%} of the ground changed, {sky:.0%} of the sky; horizon moved "
+          f"{drift} rows ({since_start} since the start); needle {needle_rest} -> {needle} degrees")
     if ground < 0.1:
         raise TestFailure("holding Up did not move the road")
     if b.share(SKY_BAND, picture.is_sky) < 0.3:
@@ -271,6 +272,8 @@ def check_device_loss(play):
     time.sleep(1.0)  # let the car come to rest
     before = play.shot("before_loss")
     pic, took = lose_window(play)
+    if not play.recording.music_throughout(play.marks["music"], play.marks["lost"]):
+        raise TestFailure("the music broke off while driving")
     like_start = changed_share(play.start_view, pic, VIEW)
     like_before = changed_share(before, pic, VIEW)
     print(f"  drawing again after {took:.2f} s; the view differs from the start view by "
