@@ -9,6 +9,7 @@
 #include "render/graphics_device.hpp"
 #include "render/mesh_load.hpp"
 #include "render/object_table.hpp"
+#include "sim/driving.hpp"
 #include "sim/game_state.hpp"
 #include "sim/lanes.hpp"
 #include "sim/traffic.hpp"
@@ -74,6 +75,11 @@ void placeCamera() {
   Camera.eye.x = x;
   Camera.eye.z = z;
   Camera.target = {x, CAMERA_TARGET_HEIGHT, z + CAMERA_TARGET_AHEAD};
+  // The car faces the way the camera now looks. The wheel, the needle, the
+  // body and the probes are all placed by the heading, so one kept from
+  // before a device reset would swing them away from the view and make the
+  // probes look for walls where the car is not going.
+  carHeading = 0;
 }
 
 // The start view runs a little to the left of the car's heading.

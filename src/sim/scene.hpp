@@ -15,6 +15,7 @@ constexpr int32_t TITLE_FONT_HEIGHT = 62;
 constexpr uint32_t TITLE_FONT_WEIGHT = 400;
 
 // Runs at the first device creation and after every device reset. The game
-// state and the driving values keep theirs.
+// state and the driving values keep theirs, but for the heading, which goes
+// back to 0 with the camera.
 void setUpScene();
 void resetSceneState();

@@ -20,6 +20,7 @@
 
 namespace {
 
+using platform::DIK_LEFT;
 using platform::DIK_RETURN;
 using platform::DIK_SPACE;
 using platform::DIK_UP;
@@ -144,6 +145,30 @@ TEST_F(SceneTest, DeviceResetPutsCarsAndCameraBackAndKeepsTheGame) {
   frame();
   EXPECT_EQ(frameCounter, 33);
   EXPECT_EQ(trafficCars[0].waypoint, 71);
+}
+
+// The camera goes back to the start facing +z, and the car with it: the
+// wheel, the needle and the probes are placed by the heading.
+TEST_F(SceneTest, DeviceResetTurnsTheCarBackWithTheCamera) {
+  writeNumberedWorld();
+  startGame();
+  appState->frameStep = 1;
+  hold(DIK_RETURN);
+  hold(DIK_UP);
+  frames(5);
+  hold(DIK_LEFT);
+  frames(3);  // moving, so each frame turns 0.03 rad to the left
+  dev().presentResults.push_back(platform::Result::DeviceLost);
+  frame();  // a driving frame still, lost at its present
+  ASSERT_GT(carHeading, 0.05f);
+  const float steer = steerValue;
+  dev().testResults.push_back(platform::Result::DeviceNotReset);
+  frame();
+  ASSERT_EQ(sceneSetUpRuns, 2);
+
+  expectStartPose();
+  EXPECT_EQ(carHeading, 0);
+  EXPECT_EQ(steerValue, steer);  // the wheel's own position is kept
 }
 
 }  // namespace
