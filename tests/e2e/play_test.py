@@ -16,7 +16,7 @@ import sound  # noqa: E402
 import views  # noqa: E402
 import xsession  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
-from views import (COCKPIT, DIAL, GREY, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
+from views import (COCKPIT, DASHBOARD, DIAL, GREY, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
                    is_barrier, is_emblem, is_needle, is_road)
 from xsession import TestFailure  # noqa: E402
 
@@ -276,10 +276,16 @@ def check_device_loss(play):
         raise TestFailure("the music broke off while driving")
     like_start = changed_share(play.start_view, pic, VIEW)
     like_before = changed_share(before, pic, VIEW)
+    dashboard = changed_share(play.start_view, pic, DASHBOARD)
     print(f"  drawing again after {took:.2f} s; the view differs from the start view by "
-          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}")
+          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}; the "
+          f"dashboard from the start's by {dashboard:.0%}")
     if like_start > 0.3 or like_before < 0.3:
         raise TestFailure("after the loss the scene is not back at its start")
+    # The car has turned at the wall; back at the start it must face the way
+    # the view does, with the wheel and the dial in front of the driver.
+    if dashboard > 0.05:
+        raise TestFailure("after the loss the wheel and the dial are out of place")
     lost, back = play.marks["lost"], play.marks["back"]
     if not play.recording.silent(lost + sound.BYTES_PER_SECOND // 2, back):
         raise TestFailure("music played while the window was gone")
