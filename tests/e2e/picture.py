@@ -164,6 +164,20 @@ def axis_angle(pic, box, test):
     return round(upward + 90, 1)
 
 
+def centroid(pic, box, test):
+    """Mean (x, y) of the sampled pixels in box for which test(rgb) holds, or
+    None when there are none."""
+    x0, y0, x1, y1 = box
+    sx = sy = n = 0
+    for y in range(y0, y1, 2):
+        for i, p in enumerate(pic.row(y, x0, x1, step=2)):
+            if test(p):
+                sx += x0 + 2 * i
+                sy += y
+                n += 1
+    return (sx / n, sy / n) if n else None
+
+
 def write_png(pic, path):
     """Keeps a picture for whoever reads a failure; PPM is what we can write
     without extra modules, ImageMagick makes it a PNG."""

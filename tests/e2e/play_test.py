@@ -6,6 +6,7 @@ turning, and Escape. Every step waits for what it looks for, with a time
 limit; the pictures of a failed step are kept in the output folder."""
 
 import argparse
+import math
 import os
 import sys
 import time
@@ -16,7 +17,7 @@ import sound  # noqa: E402
 import views  # noqa: E402
 import xsession  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
-from views import (COCKPIT, DASHBOARD, DIAL, GREY, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
+from views import (COCKPIT, DIAL, GREY, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
                    is_barrier, is_emblem, is_needle, is_road)
 from xsession import TestFailure  # noqa: E402
 
@@ -276,15 +277,24 @@ def check_device_loss(play):
         raise TestFailure("the music broke off while driving")
     like_start = changed_share(play.start_view, pic, VIEW)
     like_before = changed_share(before, pic, VIEW)
-    dashboard = changed_share(play.start_view, pic, DASHBOARD)
+    # The body's lift and tilt come from the probes of the frame before, so
+    # the first frame after the loss may still show the wall's; a few frames
+    # on they are the start's.
+    time.sleep(0.3)
+    settled = play.shot("settled")
+    moved = []  # how far the needle and the wheel's hub are from their start places
+    for box, test in ((DIAL, is_needle), (HUB, is_emblem)):
+        start, now = (picture.centroid(p, box, test) for p in (play.start_view, settled))
+        moved.append(None if now is None else round(math.dist(start, now), 1))
     print(f"  drawing again after {took:.2f} s; the view differs from the start view by "
-          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}; the "
-          f"dashboard from the start's by {dashboard:.0%}")
+          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}; the needle "
+          f"and the hub are {moved[0]} and {moved[1]} px from their start places")
     if like_start > 0.3 or like_before < 0.3:
         raise TestFailure("after the loss the scene is not back at its start")
     # The car has turned at the wall; back at the start it must face the way
     # the view does, with the wheel and the dial in front of the driver.
-    if dashboard > 0.05:
+    if any(m is None or m > 10 for m in moved):
+        play.kept.append(("start", play.start_view))
         raise TestFailure("after the loss the wheel and the dial are out of place")
     lost, back = play.marks["lost"], play.marks["back"]
     if not play.recording.silent(lost + sound.BYTES_PER_SECOND // 2, back):
@@ -368,6 +378,7 @@ def main():
             play.game.close()
         server.close()
     print(f"played run: {time.monotonic() - began:.1f} s")
+    os.remove(play.audio_path)  # kept only for a failed run
     return 0
 
 

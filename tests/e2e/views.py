@@ -14,8 +14,6 @@ SKY_BAND = (0, 0, 1024, 50)
 VIEW = (0, 90, 1024, 330)
 GROUND = (0, 130, 1024, 330)
 COCKPIT = (0, 560, 1024, 768)
-# The wheel, the dial and the pillar in front of the driver.
-DASHBOARD = (100, 330, 640, 768)
 DIAL = (250, 390, 560, 560)
 HUB = (250, 520, 500, 768)
 # Rows that hold the horizon's silhouette: sky, hills, distant trees.
