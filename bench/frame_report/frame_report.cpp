@@ -21,10 +21,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/app_state.hpp"
-#include "app/keyboard_input.hpp"
+#include "app/entry.hpp"
 #include "app/main_loop.hpp"
-#include "app/main_window.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
@@ -239,17 +237,6 @@ void printRow(const char* name, const Timings& t) {
               100 * gameShare, 100 * (1 - gameShare));
 }
 
-// The game's start-up in its own order, up to the main loop.
-bool startGame() {
-  createAppState();
-  createKeyboard();
-  createMainWindow();
-  if (!mainWindow) return false;
-  bindKeyboardToWindow();
-  createGraphicsDevice();
-  return device != nullptr;
-}
-
 // Events are taken off the queue so that it cannot fill; the offscreen
 // window has none that matter here.
 void drainEvents() {
@@ -333,7 +320,7 @@ int main(int argc, char** argv) {
   s.graphics = &graphics;
 
   const double setUpStart = nowSeconds();
-  if (!startGame()) {
+  if (!startUpGame()) {
     std::fputs("frame_report: the game could not start its device\n", stderr);
     return 1;
   }

@@ -9,24 +9,29 @@
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
 
-int32_t runGame() {
-  if (!platform::services().system || !platform::services().graphics) {
-    std::fputs("riderozad: no platform backend is installed\n", stderr);
-    return 1;
-  }
+bool startUpGame() {
   createAppState();
   createKeyboard();
   createMainWindow();
   if (!mainWindow) {
     std::fputs("riderozad: the main window could not be created\n", stderr);
-    return 1;
+    return false;
   }
   bindKeyboardToWindow();
   // The first device creation also sets up the scene. Without a device there
-  // is nothing to draw on: the cause is already on stderr, and the run ends
-  // as a failure rather than running frames on nothing.
+  // is nothing to draw on: the cause is already on stderr.
   createGraphicsDevice();
-  if (!device) {
+  return device != nullptr;
+}
+
+int32_t runGame() {
+  if (!platform::services().system || !platform::services().graphics) {
+    std::fputs("riderozad: no platform backend is installed\n", stderr);
+    return 1;
+  }
+  // A run without a window or a device ends as a failure rather than running
+  // frames on nothing.
+  if (!startUpGame()) {
     releaseGraphicsDevice();
     return 1;
   }

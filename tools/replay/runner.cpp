@@ -2,10 +2,8 @@
 
 #include <cinttypes>
 
-#include "app/app_state.hpp"
-#include "app/keyboard_input.hpp"
+#include "app/entry.hpp"
 #include "app/main_loop.hpp"
-#include "app/main_window.hpp"
 #include "audio/background_music.hpp"
 #include "platform/null/null_backend.hpp"
 #include "render/graphics_device.hpp"
@@ -15,20 +13,6 @@ namespace {
 
 using platform::Result;
 using platform::null::Backend;
-
-// The game's start-up in runGame's order, up to its main loop.
-bool startGame() {
-  createAppState();
-  createKeyboard();
-  createMainWindow();
-  if (!mainWindow) {
-    std::fputs("replay: the main window could not be created\n", stderr);
-    return false;
-  }
-  bindKeyboardToWindow();
-  createGraphicsDevice();
-  return device != nullptr;
-}
 
 // The present after this reports the device lost; then the device test
 // answers lost `lostTests` times, not-reset once (so the game resets and sets
@@ -69,7 +53,7 @@ int runReplay(const std::vector<ScriptStep>& steps, std::FILE* out) {
   // Like a real graph, a missing music file fails to render; the game says
   // so and runs on in silence.
   b.music.fileMissing = !musicFileReadable();
-  if (!startGame()) {
+  if (!startUpGame()) {
     releaseGraphicsDevice();
     return 1;
   }
