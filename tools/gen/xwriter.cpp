@@ -39,35 +39,34 @@ void faceList(std::string& out, const GenMesh& m) {
   }
 }
 
+// One vector per vertex, "x;y;z;" separated by "," and closed by ";".
+template <typename Field>
+void vectorList(std::string& out, const GenMesh& m, Field field, int decimals) {
+  for (size_t i = 0; i < m.verts.size(); ++i) {
+    const V3& v = field(m.verts[i]);
+    out += "  ";
+    num(out, v.x, decimals);
+    out += ';';
+    num(out, v.y, decimals);
+    out += ';';
+    num(out, v.z, decimals);
+    out += i + 1 < m.verts.size() ? ";,\n" : ";;\n";
+  }
+}
+
 }  // namespace
 
 std::string xFileText(const GenMesh& m) {
   std::string out = "xof 0303txt 0032\n\n";
   out += "Mesh " + m.name + " {\n";
   out += "  " + std::to_string(m.verts.size()) + ";\n";
-  for (size_t i = 0; i < m.verts.size(); ++i) {
-    const V3& p = m.verts[i].pos;
-    out += "  ";
-    num(out, p.x, 4);
-    out += ';';
-    num(out, p.y, 4);
-    out += ';';
-    num(out, p.z, 4);
-    out += i + 1 < m.verts.size() ? ";,\n" : ";;\n";
-  }
+  vectorList(
+      out, m, [](const GenVertex& v) -> const V3& { return v.pos; }, 4);
   faceList(out, m);
 
   out += "  MeshNormals {\n  " + std::to_string(m.verts.size()) + ";\n";
-  for (size_t i = 0; i < m.verts.size(); ++i) {
-    const V3& n = m.verts[i].normal;
-    out += "  ";
-    num(out, n.x, 6);
-    out += ';';
-    num(out, n.y, 6);
-    out += ';';
-    num(out, n.z, 6);
-    out += i + 1 < m.verts.size() ? ";,\n" : ";;\n";
-  }
+  vectorList(
+      out, m, [](const GenVertex& v) -> const V3& { return v.normal; }, 6);
   faceList(out, m);
   out += "  }\n";
 
