@@ -19,13 +19,15 @@ class TestFailure(Exception):
 
 class XServer:
     """Xvfb on a free display number, with a white root window so that
-    anything the game leaves uncovered shows."""
+    anything the game leaves uncovered shows. -noreset keeps the server
+    from resetting when one run's last client leaves, which refuses the
+    next run that connects meanwhile."""
 
     def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{width}x{height}x24", "-nolisten", "tcp", "-wr"],
+             f"{width}x{height}x24", "-nolisten", "tcp", "-wr", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         os.close(write_end)
