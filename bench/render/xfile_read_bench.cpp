@@ -20,6 +20,18 @@ long peakKb() {
   return u.ru_maxrss;
 }
 
+// The grid's two triangles per cell, as both the mesh and its normals list them.
+void writeGridFaces(std::FILE* f, int nx, int nz, const char* indent) {
+  std::fprintf(f, "%s%d;\n", indent, 2 * nx * nz);
+  for (int z = 0; z < nz; ++z)
+    for (int x = 0; x < nx; ++x) {
+      const int a = z * (nx + 1) + x, b = a + 1, c = a + nx + 1, d = c + 1;
+      const bool last = x == nx - 1 && z == nz - 1;
+      std::fprintf(f, "%s3;%d,%d,%d;,\n%s3;%d,%d,%d;%s\n", indent, a, c, b, indent, b, c, d,
+                   last ? ";" : ",");
+    }
+}
+
 size_t writeGridFile() {
   const int nx = 400, nz = 250;
   std::FILE* f = std::fopen(PATH, "w");
@@ -29,23 +41,11 @@ size_t writeGridFile() {
     for (int x = 0; x <= nx; ++x)
       std::fprintf(f, "  %.6f;%.6f;%.6f;%s\n", x * 2.0, std::sin(x * 0.1) * std::cos(z * 0.1),
                    z * 2.0, x == nx && z == nz ? ";" : ",");
-  std::fprintf(f, "  %d;\n", 2 * nx * nz);
-  for (int z = 0; z < nz; ++z)
-    for (int x = 0; x < nx; ++x) {
-      const int a = z * (nx + 1) + x, b = a + 1, c = a + nx + 1, d = c + 1;
-      const bool last = x == nx - 1 && z == nz - 1;
-      std::fprintf(f, "  3;%d,%d,%d;,\n  3;%d,%d,%d;%s\n", a, c, b, b, c, d, last ? ";" : ",");
-    }
+  writeGridFaces(f, nx, nz, "  ");
   std::fprintf(f, "  MeshNormals {\n   %d;\n", (nx + 1) * (nz + 1));
   for (int i = 0; i < (nx + 1) * (nz + 1); ++i)
     std::fprintf(f, "   0.000000;1.000000;0.000000;%s\n", i + 1 == (nx + 1) * (nz + 1) ? ";" : ",");
-  std::fprintf(f, "   %d;\n", 2 * nx * nz);
-  for (int z = 0; z < nz; ++z)
-    for (int x = 0; x < nx; ++x) {
-      const int a = z * (nx + 1) + x, b = a + 1, c = a + nx + 1, d = c + 1;
-      const bool last = x == nx - 1 && z == nz - 1;
-      std::fprintf(f, "   3;%d,%d,%d;,\n   3;%d,%d,%d;%s\n", a, c, b, b, c, d, last ? ";" : ",");
-    }
+  writeGridFaces(f, nx, nz, "   ");
   std::fprintf(f, "  }\n  MeshTextureCoords {\n   %d;\n", (nx + 1) * (nz + 1));
   for (int z = 0; z <= nz; ++z)
     for (int x = 0; x <= nx; ++x)
