@@ -65,11 +65,18 @@ TEST_F(DrivingTest, DeadZoneSnapsInsideOneHundredthOnly) {
   EXPECT_NEAR(carSpeed, 0.007f, 1e-7);
 }
 
-TEST_F(DrivingTest, DeadZoneAlsoClearsALeftoverYawStep) {
-  // Left and Right together after a turn: nothing clears yawStep, so the
-  // heading goes on advancing while the view holds still...
+TEST_F(DrivingTest, LeftoverYawStepClearedOnlyWhileNotTurningOrInTheDeadZone) {
+  // Left and Right together take the probe-response path, which clears a
+  // leftover yawStep while the turning flag is 0...
   press(DIK_LEFT);
   press(DIK_RIGHT);
+  yawStep = 0.03f;
+  carSpeed = 0.1f;
+  driveStep();
+  EXPECT_EQ(yawStep, 0);
+  EXPECT_EQ(carHeading, 0);
+  // ...but after a turn (flag 1) nothing clears it, so the heading goes on
+  // advancing while the view holds still...
   turningFlag = 1;
   yawStep = 0.03f;
   carSpeed = 0.1f;
@@ -294,16 +301,20 @@ TEST_F(DrivingTest, FrontSideProbesBothTurnLeftAndHeadingTakesTheLastTurn) {
   EXPECT_NEAR(carHeading, 0.06f, 1e-8);
   expectTarget(-11 * std::sin(0.12f), 11 * std::cos(0.12f));
 
-  // Probe 9 with them suppresses both: no turn, and the centre bounce.
-  probeHit[9] = 1;
-  carHeading = 0;
-  Camera.target = {0, 4.1f, 11};
-  driveStep();
-  EXPECT_EQ(carHeading, 0);
-  expectTarget(0, 11);
+  // Probe 9 or probe 10 with them suppresses both: no turn.
+  for (int k = 9; k <= 10; ++k) {
+    SCOPED_TRACE(k);
+    probeHit[9] = probeHit[10] = 0;
+    probeHit[k] = 1;
+    carHeading = 0;
+    Camera.target = {0, 4.1f, 11};
+    driveStep();
+    EXPECT_EQ(carHeading, 0);
+    expectTarget(0, 11);
+  }
 }
 
-TEST_F(DrivingTest, FrontProbesBlockThrottleAndSteeringAndRearOnesBlockBrake) {
+TEST_F(DrivingTest, FrontProbesBlockThrottleAndSteeringAndRearOnesSteeringAndBrake) {
   press(DIK_UP);
   press(DIK_LEFT);
   probeHit[8] = 1;
@@ -313,15 +324,20 @@ TEST_F(DrivingTest, FrontProbesBlockThrottleAndSteeringAndRearOnesBlockBrake) {
   EXPECT_NEAR(carSpeed, -0.097f, 1e-7);  // reverse coasting only
   EXPECT_EQ(steerValue, 0);
 
+  // Each rear probe alone blocks the brake and the turn keys: with Down and
+  // Left held, 0.2 only coasts to 0.196 and the wheel stays still.
   KeyState[DIK_UP] = 0;
-  KeyState[DIK_LEFT] = 0;
   press(DIK_DOWN);
   probeHit[8] = probeHit[9] = 0;
-  probeHit[12] = 1;
-  probeHit[10] = 1;  // suppresses 12's response, bounces a reversing car
-  carSpeed = 0.2f;
-  driveStep();
-  EXPECT_NEAR(carSpeed, 0.196f, 1e-7);  // coasting, but no brake
+  for (int k = 10; k <= 12; ++k) {
+    SCOPED_TRACE(k);
+    probeHit[10] = probeHit[11] = probeHit[12] = 0;
+    probeHit[k] = 1;
+    carSpeed = 0.2f;
+    driveStep();
+    EXPECT_NEAR(carSpeed, 0.196f, 1e-7);
+    EXPECT_EQ(steerValue, 0);
+  }
 }
 
 TEST_F(DrivingTest, RearSideProbesStopAReversingCarAndTurnIt) {
@@ -393,12 +409,14 @@ TEST_F(DrivingTest, BodyWheelAndNeedlePosedAroundTheTarget) {
   // behind and 0.6 left, needle 5.5 behind and 0.49 left.
   bodyLift = 0.08f;
   bodyPitchRear = bodyPitchFront = 0.015f;
+  bodyRollRight = -0.015f;  // a hit on the right side only: roll 0 + -0.015
   steerValue = 0.4f;
   placeCarModels();
   EXPECT_NEAR(ObjectTable.posX[SLOT_PLAYER_CAR], 0.8f, 1e-6);
   EXPECT_NEAR(ObjectTable.posY[SLOT_PLAYER_CAR], 2.88f, 1e-6);
   EXPECT_NEAR(ObjectTable.posZ[SLOT_PLAYER_CAR], 4.1f, 1e-6);
   EXPECT_NEAR(ObjectTable.rotX[SLOT_PLAYER_CAR], 0.03f, 1e-8);
+  EXPECT_FLOAT_EQ(ObjectTable.rotZ[SLOT_PLAYER_CAR], -0.015f);
   EXPECT_NEAR(ObjectTable.posX[SLOT_STEERING_WHEEL], -0.6f, 1e-6);
   EXPECT_NEAR(ObjectTable.posY[SLOT_STEERING_WHEEL], 4.28f, 1e-6);
   EXPECT_NEAR(ObjectTable.posZ[SLOT_STEERING_WHEEL], 5, 1e-6);
