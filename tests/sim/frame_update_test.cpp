@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "app/app_state.hpp"
 #include "render/camera.hpp"
+#include "render/graphics_device.hpp"
 #include "render/object_table.hpp"
 #include "sim/driving.hpp"
 #include "sim/frame_update.hpp"
@@ -18,6 +20,15 @@ namespace {
 
 using platform::DIK_RETURN;
 using platform::null::Call;
+
+// The null device that also keeps the world transform each draw used.
+struct DrawRecorder : platform::null::NullDevice {
+  std::vector<platform::Matrix> worlds;
+  platform::Result drawSubset(platform::MeshHandle mesh, uint32_t subset) override {
+    worlds.push_back(world);
+    return NullDevice::drawSubset(mesh, subset);
+  }
+};
 
 class FrameUpdateTest : public SimTest {
  protected:
@@ -32,6 +43,23 @@ class FrameUpdateTest : public SimTest {
         "R.wp", 120, [](int i) { return 100 + i; }, [](int) { return 0; });
     startGame();
     appState->frameStep = 1;
+  }
+
+  // Puts a DrawRecorder, holding all the null device held, in its place.
+  DrawRecorder& recordDraws() {
+    auto recorder = std::make_unique<DrawRecorder>();
+    static_cast<platform::null::NullDevice&>(*recorder) = dev();
+    DrawRecorder& r = *recorder;
+    b().graphics.device = std::move(recorder);
+    device = &r;
+    return r;
+  }
+  // The position the world transform of a draw put the model at.
+  static void expectDrawnAt(const char* what, const platform::Matrix& world, float x, float y,
+                            float z) {
+    EXPECT_NEAR(world.m[3][0], x, 1e-4) << what;
+    EXPECT_NEAR(world.m[3][1], y, 1e-4) << what;
+    EXPECT_NEAR(world.m[3][2], z, 1e-4) << what;
   }
 
   std::vector<Call> calls(const std::string& name) {
@@ -151,6 +179,7 @@ TEST_F(FrameUpdateTest, LightsViewSpecularAndAlphaStatesInTheirOrder) {
 
 TEST_F(FrameUpdateTest, DrawOrderEndsWithTheTrackAndMarkersNeverShow) {
   for (SlotId slot = 3; slot <= 12; ++slot) ObjectTable.hidden[slot] = 0;
+  const DrawRecorder& recorder = recordDraws();
   hold(DIK_RETURN);
   dev().log.clear();
   frame();
@@ -168,9 +197,19 @@ TEST_F(FrameUpdateTest, DrawOrderEndsWithTheTrackAndMarkersNeverShow) {
   size_t worlds = 0;
   for (const Call& c : calls("setTransform")) worlds += c.args == "256";
   EXPECT_EQ(worlds, 24u);
+
+  // The body, needle and wheel are drawn where this frame places them. The
+  // target starts 11 ahead of the eye at (0, 0), turned 0.01 to the left:
+  // (-11 sin 0.01, 11 cos 0.01) = (-0.1099982, 10.9994500); heading 0, no
+  // lift or tilt yet. Body: 0.8 right and 6.9 back, at height 2.8; needle:
+  // 0.49 left and 5.5 back, at 4.8; wheel: 0.6 left and 6 back, at 4.2.
+  ASSERT_EQ(recorder.worlds.size(), expected.size());
+  expectDrawnAt("body", recorder.worlds[10], 0.6900018f, 2.8f, 4.0994500f);
+  expectDrawnAt("needle", recorder.worlds[11], -0.5999982f, 4.8f, 5.4994500f);
+  expectDrawnAt("wheel", recorder.worlds[12], -0.7099982f, 4.2f, 4.9994500f);
 }
 
-TEST_F(FrameUpdateTest, TrafficStandsStillOnDrivingFramesOneToTen) {
+TEST_F(FrameUpdateTest, TrafficStandsStillOnFramesOneToTenThenIsDrawnWhereItMoves) {
   hold(DIK_RETURN);
   frames(10);
   EXPECT_EQ(frameCounter, 10);
@@ -186,9 +225,13 @@ TEST_F(FrameUpdateTest, TrafficStandsStillOnDrivingFramesOneToTen) {
   EXPECT_EQ(trafficCars[0].waypoint, 71);
   EXPECT_FLOAT_EQ(ObjectTable.posX[SLOT_TRAFFIC_FIRST], 170);
   EXPECT_FLOAT_EQ(ObjectTable.posY[SLOT_TRAFFIC_FIRST], 3);
+  // Frame 12: 1.8 toward point 71 = (171, 0), and drawn there in the same
+  // frame (the second object drawn, after the sky).
+  DrawRecorder& recorder = recordDraws();
   frame();
-  // Frame 12: 1.8 toward point 71 = (171, 0).
   EXPECT_FLOAT_EQ(trafficCars[0].position.x, 171.8f);
+  ASSERT_GE(recorder.worlds.size(), 2u);
+  expectDrawnAt("traffic car 0", recorder.worlds[1], 171.8f, 3, 0);
 }
 
 TEST_F(FrameUpdateTest, NearTestHidesBelowTwentyInTheGroundPlaneOnly) {
