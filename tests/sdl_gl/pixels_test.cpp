@@ -61,26 +61,42 @@ TEST_F(Pixels, ClearTakesAnArgbColour) {
   EXPECT_RGB_NEAR(pixel(1023, 767), 0x33, 0x66, 0x99, 0);
 }
 
-TEST_F(Pixels, LitQuadFollowsTheLightingRule) {
+TEST_F(Pixels, LitQuadFollowsTheLightingRuleSeenFromATurnedCamera) {
+  // The camera looks along +x (look-at from the origin to (1, 0, 0), up +y):
+  // world (x, y, z) goes to view (-z, y, x). Each world matrix below turns
+  // model (x, y, z) to world (z, y, -x) first, so the quads reach the view
+  // as they are, facing it. Lighting happens in view space, where the
+  // directions given in the world below become the ones named in brackets;
+  // left in the world, both lights would add nothing to these quads.
+  Matrix view{}, turned{};
+  view.m[0][2] = view.m[1][1] = view.m[3][3] = 1;
+  view.m[2][0] = -1;
+  turned.m[0][2] = -1;
+  turned.m[1][1] = turned.m[2][0] = turned.m[3][3] = 1;
   Material m{};
   m.diffuse = {0.5f, 0.8f, 1.0f, 0.4f};
   m.emissive = {0.2f, 0.05f, 0.0f, 0};
-  // Light 0 shines along (0, -3, 4): unit (0, -0.6, 0.8), so N . -L = 0.8
-  // for the normal (0, 0, -1). Light 1 shines from behind the quad and adds
-  // nothing; light 2 is set but not enabled.
-  device->setLight(0, directional({0, -3, 4}, 1.0f, 0.5f, 0.25f));
-  device->setLight(1, directional({0, 0, -1}, 1, 1, 1));
-  device->setLight(2, directional({0, 0, 1}, 1, 1, 1));
+  // Light 0 shines along (4, -3, 0) [(0, -3, 4), unit (0, -0.6, 0.8)], so
+  // N . -L = 0.8 for the view-space normal (0, 0, -1). Light 1 along
+  // (-1, 0, 0) [(0, 0, -1)] shines from behind the quad and adds nothing;
+  // light 2 is set but not enabled.
+  device->setLight(0, directional({4, -3, 0}, 1.0f, 0.5f, 0.25f));
+  device->setLight(1, directional({-1, 0, 0}, 1, 1, 1));
+  device->setLight(2, directional({1, 0, 0}, 1, 1, 1));
   device->lightEnable(0, true);
   device->lightEnable(1, true);
   begin();
+  device->setTransform(TransformState::View, view);
+  device->setTransform(TransformState::World, turned);
   device->setMaterial(m);
   draw(quad(device, -0.5f, -0.5f, 0.5f, 0.5f, 0.5f));
-  // The same quad stretched to twice its depth by the world matrix: the
-  // normal's length halves (it is not renormalised) and so does N . -L.
-  Matrix stretch = identityMatrix();
-  stretch.m[2][2] = 2;
-  stretch.m[3][0] = 1.0f;  // moved right, out of the first quad's way
+  // The same quad stretched to twice its depth by the world matrix (model z
+  // to world 2x): the normal's length halves (it is not renormalised) and
+  // so does N . -L. Moved 1 along world -z, the view's right, out of the
+  // first quad's way.
+  Matrix stretch = turned;
+  stretch.m[2][0] = 2;
+  stretch.m[3][2] = -1;
   device->setTransform(TransformState::World, stretch);
   draw(quad(device, -0.45f, -0.5f, -0.05f, 0.5f, 0.2f));
   end();
