@@ -60,7 +60,7 @@ def plays_from_anywhere(server, executable):
 def quit_with_escape(server, game):
     server.run("xdotool", "mousemove", "512", "384")
     server.run("xdotool", "key", "Escape")
-    code = game.wait_exit(5)
+    code = game.wait_exit(20)
     if code != 0:
         raise TestFailure(f"Escape: exit code {code}:\n{game.output()}")
 

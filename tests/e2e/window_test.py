@@ -37,7 +37,7 @@ def escape_quits(server, game_path, out_dir):
         server.run("xdotool", "mousemove", "512", "384")
         server.run("xdotool", "windowfocus", "--sync", ids[0])
         server.run("xdotool", "key", "Escape")
-        code = game.wait_exit(5)
+        code = game.wait_exit(20)
         if code != 0:
             raise TestFailure(f"Escape: exit code {code}:\n{game.output()}")
     finally:
@@ -49,7 +49,7 @@ def closing_quits(server, game_path, close_tool):
     try:
         ids = game.window_ids()
         server.run(close_tool, *ids)
-        code = game.wait_exit(5)
+        code = game.wait_exit(20)
         if code != 0:
             raise TestFailure(f"closing the window: exit code {code}:\n{game.output()}")
     finally:
