@@ -11,7 +11,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build_dir="${RIDEROZAD_BUILD_DIR:-$root/build}"
+build_dir="$(realpath -m "${RIDEROZAD_BUILD_DIR:-$root/build}")"
 deb_build="$build_dir-deb"
 # Laid out as dpkg-shlibdeps expects: a source tree whose debian/control names
 # the package, staged in debian/riderozad with its DEBIAN folder.
