@@ -3,7 +3,8 @@
 # game, its asset generator and its tests, and lays out the folder the game
 # runs in. Safe to run again: it only does what is not yet done.
 #
-# RIDEROZAD_BUILD_DIR picks another build folder (default: build/).
+# RIDEROZAD_BUILD_DIR picks another build folder (default: build/);
+# --packages-only stops once the packages are there.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -33,6 +34,7 @@ if ((${#missing[@]} > 0)); then
   "${sudo_cmd[@]}" apt-get update
   "${sudo_cmd[@]}" apt-get install -y -o DPkg::Lock::Timeout=900 "${missing[@]}"
 fi
+[[ "${1:-}" == --packages-only ]] && exit 0
 
 if [[ ! -f "$build_dir/build.ninja" ]]; then
   cmake -S "$root" -B "$build_dir" -G Ninja

@@ -32,4 +32,8 @@ if ! cmake --build "$asan_dir" --target xfile_tests xinfo ||
   echo "test: the .x reader fails under the sanitizers" >&2
   status=1
 fi
+# The Debian package: built, linted, installed, played and removed again.
+if ! "$root/tests/deb/check_package.sh"; then
+  status=1
+fi
 exit "$status"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/command_line.hpp"
 #include "app/entry.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 
@@ -51,7 +52,8 @@ void findDataFolder() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (const int32_t answered = answerCommandLine(argc, argv); answered >= 0) return answered;
   findDataFolder();
   if (!platform::sdl_gl::install()) return 1;
   const int32_t exitCode = runGame();

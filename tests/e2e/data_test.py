@@ -22,8 +22,10 @@ from xsession import TestFailure  # noqa: E402
 GAME_FILES = ["Data/car.x", "Data/sph.x", "Data/try.x", "Data/dir.x", "Data/mg.x",
               "Data/ford.x", "Data/honda.x", "Data/truck1.x", "Data/oct.x", "Data/honda2.x",
               "Data/skybox2.x", "L.wp", "R.wp", "M.mp3"]
-INSTALLED = ["bin/riderozad", "share/applications/riderozad.desktop",
-             "share/icons/hicolor/scalable/apps/riderozad.svg"] + [
+INSTALLED = ["bin/riderozad", "bin/riderozad-xinfo", "bin/riderozad-replay",
+             "share/applications/riderozad.desktop",
+             "share/icons/hicolor/scalable/apps/riderozad.svg",
+             "share/metainfo/riderozad.metainfo.xml", "share/man/man6/riderozad.6"] + [
     "share/games/riderozad/" + f for f in GAME_FILES]
 
 
@@ -77,8 +79,11 @@ def check_installed(server, build_dir):
             raise TestFailure(f"not installed: {', '.join(missing)}")
         with open(os.path.join(prefix, "share/applications/riderozad.desktop")) as f:
             entry = f.read().splitlines()
-        for line in ["[Desktop Entry]", "Type=Application", "Exec=riderozad",
-                     "Icon=riderozad"]:
+        # The entry names the game by the path it was installed to, which
+        # no PATH needs to hold.
+        game = os.path.join(prefix, "bin/riderozad")
+        for line in ["[Desktop Entry]", "Type=Application", f"Exec={game}",
+                     f"TryExec={game}", "Icon=riderozad"]:
             if line not in entry:
                 raise TestFailure(f"the menu entry lacks the line {line!r}")
         plays_from_anywhere(server, os.path.join(prefix, "bin/riderozad"))
