@@ -162,11 +162,20 @@ TEST_F(FullScreen, PadCountsOnlyWhileTheWindowIsActive) {
   EXPECT_EQ(KeyState[DIK_UP], 0x80);
   EXPECT_FALSE(isKeyDown(DIK_UP));
   EXPECT_FALSE(isKeyDown(DIK_RETURN));
+  // With no window of the game's active at all, the pad is still read, as
+  // the keyboard is: what changed meanwhile holds when the game is back.
   SDL_DestroyWindow(other);
+  pump(300);
+  EXPECT_EQ(SDL_GetKeyboardFocus(), nullptr);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+  pad.button(SDL_CONTROLLER_BUTTON_Y, true);
+  pump(200);
   SDL_SetWindowInputFocus(sdl_gl::deviceWindow());
   pump(300);
   readKeyboard();
-  EXPECT_TRUE(isKeyDown(DIK_UP));
+  EXPECT_FALSE(isKeyDown(DIK_UP));
+  EXPECT_TRUE(isKeyDown(DIK_RETURN));
+  EXPECT_TRUE(isKeyDown(DIK_SPACE));
   resetKeyboardState();
 }
 
