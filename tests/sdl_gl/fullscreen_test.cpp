@@ -1,14 +1,17 @@
 // On a real X server (run_under_xvfb.sh starts one of 1280x720): the window
 // covers the whole screen as X itself reports it, the picture sits in it at
-// 4:3 between black bars, keys reach the game, and unmapping the window loses
-// the device until it is mapped again and reset.
+// 4:3 between black bars, keys and pads reach the game together, only while
+// its window is the active one, and unmapping the window loses the device
+// until it is mapped again and reset.
 #include <SDL2/SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "app/keyboard_input.hpp"
 #include "gl_test_support.hpp"
+#include "virtual_pad.hpp"
 
 namespace rztest {
 namespace {
@@ -98,6 +101,82 @@ TEST_F(FullScreen, KeysReachTheGame) {
   EXPECT_TRUE(escape);
   services().keyboard->getState(keys);
   EXPECT_EQ(keys[DIK_UP], 0);
+}
+
+TEST_F(FullScreen, KeysAndPadHeldTogetherEachLetGoAlone) {
+  pump(300);
+  VirtualPad pad("Riderozad test pad");
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+  uint8_t keys[KEY_STATE_SIZE] = {};
+  const auto read = [&] {
+    pump(200);
+    services().keyboard->getState(keys);
+  };
+  std::system("xdotool keydown Up");
+  pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0x80);
+  EXPECT_EQ(keys[DIK_LEFT], 0x80);
+  std::system("xdotool keyup Up");
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0);
+  EXPECT_EQ(keys[DIK_LEFT], 0x80);
+  // Both hold Up: letting go of either leaves it held by the other.
+  std::system("xdotool keydown Up");
+  pad.button(SDL_CONTROLLER_BUTTON_A, true);
+  pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0x80);
+  EXPECT_EQ(keys[DIK_LEFT], 0);
+  pad.button(SDL_CONTROLLER_BUTTON_A, false);
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0x80);
+  pad.button(SDL_CONTROLLER_BUTTON_A, true);
+  std::system("xdotool keyup Up");
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0x80);
+  pad.button(SDL_CONTROLLER_BUTTON_A, false);
+  read();
+  EXPECT_EQ(keys[DIK_UP], 0);
+}
+
+TEST_F(FullScreen, PadCountsOnlyWhileTheWindowIsActive) {
+  pump(300);
+  VirtualPad pad("Riderozad test pad");
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+  pad.button(SDL_CONTROLLER_BUTTON_START, true);
+  createKeyboard();
+  readKeyboard();
+  EXPECT_TRUE(isKeyDown(DIK_UP));
+  EXPECT_TRUE(isKeyDown(DIK_RETURN));
+  SDL_Window* other = SDL_CreateWindow("other", 0, 0, 200, 200, SDL_WINDOW_SHOWN);
+  ASSERT_NE(other, nullptr);
+  pump(200);
+  SDL_SetWindowInputFocus(other);
+  pump(300);
+  EXPECT_FALSE(sys().isMainWindowActive());
+  readKeyboard();
+  // The snapshot still shows the pad; the key test ignores it.
+  EXPECT_EQ(KeyState[DIK_UP], 0x80);
+  EXPECT_FALSE(isKeyDown(DIK_UP));
+  EXPECT_FALSE(isKeyDown(DIK_RETURN));
+  // With no window of the game's active at all, the pad is still read, as
+  // the keyboard is: what changed meanwhile holds when the game is back.
+  SDL_DestroyWindow(other);
+  pump(300);
+  EXPECT_EQ(SDL_GetKeyboardFocus(), nullptr);
+  pad.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+  pad.button(SDL_CONTROLLER_BUTTON_Y, true);
+  pump(200);
+  SDL_SetWindowInputFocus(sdl_gl::deviceWindow());
+  pump(300);
+  readKeyboard();
+  EXPECT_FALSE(isKeyDown(DIK_UP));
+  EXPECT_TRUE(isKeyDown(DIK_RETURN));
+  EXPECT_TRUE(isKeyDown(DIK_SPACE));
+  resetKeyboardState();
 }
 
 TEST_F(FullScreen, UnmappedWindowLosesTheDevice) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pad_mapping.hpp"
 #include "platform/services.hpp"
 
 namespace platform::null {
@@ -87,6 +88,11 @@ class NullKeyboard : public Keyboard {
   void press(uint8_t code) { keys[code] = 0x80; }
   void release(uint8_t code) { keys[code] = 0; }
   void releaseAll();
+  // Scripted pads, one reading each, merged over the keys the way every
+  // backend merges its pads; a pad's stick latch follows it from frame to
+  // frame.
+  std::vector<PadReading> pads;
+  std::vector<StickLatch> padLatches;
   CallLog log;
 };
 

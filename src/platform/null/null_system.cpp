@@ -117,6 +117,8 @@ Result NullKeyboard::acquire() {
 Result NullKeyboard::getState(uint8_t (&state)[KEY_STATE_SIZE]) {
   log.add("getState");
   std::copy(std::begin(keys), std::end(keys), std::begin(state));
+  padLatches.resize(pads.size());
+  for (size_t i = 0; i < pads.size(); ++i) mergePadReading(pads[i], padLatches[i], state);
   return Result::Ok;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/sdl_gl/backend_parts.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
+#include "platform/sdl_gl/sdl_pad.hpp"
 #include "platform/sdl_gl/window_state.hpp"
 
 namespace platform::sdl_gl {
@@ -36,6 +37,7 @@ void uninstall() {
   shutDownMusic();
   shutDownGraphics();
   shutDownSystem();
+  shutDownPads();
   windowRecord().quitEventType = 0;
   SDL_Quit();
   services() = Services{};

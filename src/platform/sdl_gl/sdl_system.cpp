@@ -5,6 +5,7 @@
 
 #include "platform/sdl_gl/backend_parts.hpp"
 #include "platform/sdl_gl/key_codes.hpp"
+#include "platform/sdl_gl/sdl_pad.hpp"
 #include "platform/sdl_gl/window_state.hpp"
 
 namespace platform::sdl_gl {
@@ -285,6 +286,7 @@ Result SdlKeyboard::getState(uint8_t (&state)[KEY_STATE_SIZE]) {
     const uint8_t code = directInputCode(static_cast<SDL_Scancode>(sc));
     if (code) state[code] = 0x80;
   }
+  mergePadState(state);
   return Result::Ok;
 }
 
