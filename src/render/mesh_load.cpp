@@ -10,7 +10,7 @@
 
 #include "render/graphics_device.hpp"
 #include "render/texture_load.hpp"
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 

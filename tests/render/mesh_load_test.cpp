@@ -7,8 +7,8 @@
 
 #include "render/draw.hpp"
 #include "render/texture_load.hpp"
-#include "render/xfile.hpp"
 #include "render_fixture.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // problem, and leaves the mesh empty.
 #include <gtest/gtest.h>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 #include "xfile_writer.hpp"
 
 namespace {

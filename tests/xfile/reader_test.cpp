@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 #include "xfile_writer.hpp"
 
 namespace {

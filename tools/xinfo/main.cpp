@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 using platform::Matrix;
 using platform::Vec2;

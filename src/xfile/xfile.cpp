@@ -1,13 +1,13 @@
 // Entry points of the .x reader: the file header decides between the text,
 // binary and compressed forms.
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 namespace {
 
