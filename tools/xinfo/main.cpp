@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     XMesh mesh;
     std::string error;
     if (readXFile(argv[i], mesh, error)) {
+      if (!mesh.warning.empty()) std::fprintf(stderr, "%s\n", mesh.warning.c_str());
       printInfo(argv[i], mesh);
     } else {
       std::fprintf(stderr, "%s\n", error.c_str());
