@@ -94,11 +94,19 @@ bool checkPngChunks(const uint8_t* data, size_t size, std::vector<uint8_t>& copy
   return true;
 }
 
+// Where a JPEG's segments begin (after its start marker, which may follow
+// fill bytes, as the decoder reads it), or 0 when the bytes are no JPEG.
+size_t jpegStart(const uint8_t* data, size_t size) {
+  size_t at = 0;
+  while (at < size && data[at] == 0xFF) ++at;
+  return at >= 1 && at < size && data[at] == 0xD8 ? at + 1 : 0;
+}
+
 // A JPEG's Huffman tables may list at most 256 codes each; the decoder
 // believes the counts and writes past its table when they add up to more.
 // Segments are walked as the decoder reads them, entropy-coded data skipped.
 bool checkJpegTables(const uint8_t* data, size_t size, std::string& error) {
-  size_t at = 2;
+  size_t at = jpegStart(data, size);
   while (at + 4 <= size) {
     const uint8_t marker = data[at + 1];
     if (data[at] != 0xFF || marker == 0xFF || marker == 0x00 || marker == 0x01 || marker == 0xD8 ||
@@ -109,10 +117,11 @@ bool checkJpegTables(const uint8_t* data, size_t size, std::string& error) {
     if (marker == 0xD9) break;
     const size_t end = std::min(size, at + 2 + ((size_t{data[at + 2]} << 8) | data[at + 3]));
     if (marker == 0xC4) {
-      // A table that starts in the segment is read whole, even past its end.
-      for (size_t table = at + 4; table < end && table + 17 <= size;) {
+      // A table that starts in the segment is read whole, even past its
+      // end; past the end of the file the decoder reads zeros.
+      for (size_t table = at + 4; table < end;) {
         size_t codes = 0;
-        for (size_t i = 1; i <= 16; ++i) codes += data[table + i];
+        for (size_t i = table + 1; i <= table + 16 && i < size; ++i) codes += data[i];
         if (codes > 256) {
           error = "a JPEG Huffman table lists " + std::to_string(codes) + " codes, more than 256";
           return false;
@@ -148,7 +157,7 @@ bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::strin
       data = copy.data();
       size = copy.size();
     }
-  } else if (startsWith(data, size, "\xFF\xD8", 2) && !checkJpegTables(data, size, error)) {
+  } else if (jpegStart(data, size) != 0 && !checkJpegTables(data, size, error)) {
     return false;
   }
   // stb_image takes an int length; every file larger than that is refused
