@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "render/graphics_device.hpp"
 #include "render/texture_load.hpp"
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 
@@ -123,29 +123,79 @@ Optimised optimise(const XMesh& in, uint32_t materialCount) {
 
 // The reader promises these; a mesh that breaks them would send the
 // optimiser or the device out of bounds, so they are checked once more.
-bool checkMesh(const XMesh& m, const char* path) {
+// An empty string when sound, else what is wrong.
+std::string meshProblem(const XMesh& m) {
   const uint32_t faces = m.faceCount();
-  if (m.indices.size() % 3 != 0 || m.attributes.size() != faces) {
-    std::fprintf(stderr, "%s: mesh has %zu indices and %zu face attributes\n", path,
-                 m.indices.size(), m.attributes.size());
-    return false;
-  }
-  if (m.materials.size() > MAX_MATERIALS_PER_SLOT) {
-    std::fprintf(stderr, "%s: %zu materials, more than the %u a slot holds\n", path,
-                 m.materials.size(), MAX_MATERIALS_PER_SLOT);
-    return false;
-  }
+  if (m.indices.size() % 3 != 0 || m.attributes.size() != faces)
+    return "mesh has " + std::to_string(m.indices.size()) + " indices and " +
+           std::to_string(m.attributes.size()) + " face attributes";
+  if (m.materials.size() > MAX_MATERIALS_PER_SLOT)
+    return std::to_string(m.materials.size()) + " materials, more than the " +
+           std::to_string(MAX_MATERIALS_PER_SLOT) + " a slot holds";
   for (uint32_t i : m.indices)
-    if (i >= m.vertices.size()) {
-      std::fprintf(stderr, "%s: vertex index %u out of range\n", path, i);
-      return false;
-    }
+    if (i >= m.vertices.size()) return "vertex index " + std::to_string(i) + " out of range";
   for (uint32_t a : m.attributes)
-    if (a >= m.materials.size()) {
-      std::fprintf(stderr, "%s: material index %u out of range\n", path, a);
-      return false;
-    }
-  return true;
+    if (a >= m.materials.size()) return "material index " + std::to_string(a) + " out of range";
+  return "";
+}
+
+// What the last load said. Scene set-up loads one model into several slots
+// in a row: a file that gives the same messages as the load just before says
+// them only once.
+std::string lastLoadReport;
+
+void reportLoad(const std::string& messages) {
+  if (!messages.empty() && messages != lastLoadReport) std::fputs(messages.c_str(), stderr);
+  lastLoadReport = messages;
+}
+
+// Everything a load has to say goes to `messages`, one line each.
+void loadFile(SlotId slot, const char* path, std::string& messages) {
+  if (device == nullptr) {
+    messages = std::string(path) + ": no graphics device to load the mesh on\n";
+    return;
+  }
+  XMesh file;
+  std::string error;
+  if (!readXFile(path, file, error)) {
+    messages = error + "\n";
+    return;
+  }
+  const std::string problem = meshProblem(file);
+  if (!problem.empty()) {
+    messages = std::string(path) + ": " + problem + "\n";
+    return;
+  }
+  if (!file.warning.empty()) messages += file.warning + "\n";
+
+  const uint32_t count = static_cast<uint32_t>(file.materials.size());
+  Optimised opt = optimise(file, count);
+
+  auto mesh = std::make_shared<Mesh>();
+  mesh->gpu = device->createMesh({opt.vertices.data(), static_cast<uint32_t>(opt.vertices.size()),
+                                  opt.indices.data(), file.faceCount(), opt.subsets.data(), count});
+  mesh->subsetCount = count;
+  mesh->positions.reserve(opt.vertices.size());
+  for (const platform::MeshVertex& v : opt.vertices) mesh->positions.push_back(v.position);
+  mesh->indices = std::move(opt.indices);
+  mesh->adjacency = std::move(opt.adjacency);
+  mesh->bvh.build(mesh->positions, mesh->indices);
+  ObjectTable.mesh[slot] = std::move(mesh);
+
+  std::vector<platform::Material>& materials = ObjectTable.materials[slot];
+  if (materials.size() < count) materials.resize(count);
+  std::vector<platform::TextureHandle>& textures = ObjectTable.textures[slot];
+  textures.assign(count, 0);
+  for (uint32_t i = 0; i < count; ++i) {
+    materials[i] = file.materials[i].material;
+    // The file's ambient colour is not used: ambient follows diffuse.
+    materials[i].ambient = materials[i].diffuse;
+    const std::string& name = file.materials[i].textureFilename;
+    if (name.empty()) continue;
+    textures[i] = createTextureFromFile(name, error);
+    if (textures[i] == 0) messages += error + "\n";
+  }
+  ObjectTable.materialCount[slot] = count;
 }
 
 }  // namespace
@@ -181,44 +231,12 @@ void loadMeshIntoSlot(SlotId slot, const char* path) {
   std::vector<platform::Material>& materials = ObjectTable.materials[slot];
   materials.resize(std::min<size_t>(materials.size(), ObjectTable.sharedMaterialCount[slot]));
 
-  if (device == nullptr) {
-    std::fprintf(stderr, "%s: no graphics device to load the mesh on\n", path);
-    return;
-  }
-  XMesh file;
-  std::string error;
-  if (!readXFile(path, file, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return;
-  }
-  if (!checkMesh(file, path)) return;
-
-  const uint32_t count = static_cast<uint32_t>(file.materials.size());
-  Optimised opt = optimise(file, count);
-
-  auto mesh = std::make_shared<Mesh>();
-  mesh->gpu = device->createMesh({opt.vertices.data(), static_cast<uint32_t>(opt.vertices.size()),
-                                  opt.indices.data(), file.faceCount(), opt.subsets.data(), count});
-  mesh->subsetCount = count;
-  mesh->positions.reserve(opt.vertices.size());
-  for (const platform::MeshVertex& v : opt.vertices) mesh->positions.push_back(v.position);
-  mesh->indices = std::move(opt.indices);
-  mesh->adjacency = std::move(opt.adjacency);
-  mesh->bvh.build(mesh->positions, mesh->indices);
-  ObjectTable.mesh[slot] = std::move(mesh);
-
-  if (materials.size() < count) materials.resize(count);
-  std::vector<platform::TextureHandle>& textures = ObjectTable.textures[slot];
-  textures.assign(count, 0);
-  for (uint32_t i = 0; i < count; ++i) {
-    materials[i] = file.materials[i].material;
-    // The file's ambient colour is not used: ambient follows diffuse.
-    materials[i].ambient = materials[i].diffuse;
-    const std::string& name = file.materials[i].textureFilename;
-    if (!name.empty()) textures[i] = createTextureFromFile(name);
-  }
-  ObjectTable.materialCount[slot] = count;
+  std::string messages;
+  loadFile(slot, path, messages);
+  reportLoad(messages);
 }
+
+void forgetLastLoadReport() { lastLoadReport.clear(); }
 
 void cloneSlot(SlotId source, SlotId target) {
   if (source < 0 || source >= MAX_SHARED_SLOT || target < 0 || target >= MAX_SHARED_SLOT) {

@@ -1,6 +1,7 @@
 #include "render/object_table.hpp"
 
 #include "render/graphics_device.hpp"
+#include "render/mesh_load.hpp"
 
 ObjectTableColumns ObjectTable;
 
@@ -36,4 +37,5 @@ void resetObjectTable() {
   ObjectTable.textureSourceSlot.fill(0);
   ObjectTable.hidden.fill(0);
   ObjectTable.specularPower.fill(0);
+  forgetLastLoadReport();
 }

@@ -1,23 +1,20 @@
-// Texture files: decoded, stretched to power-of-two sides and colour-keyed
-// (every opaque black texel becomes transparent black) before they go to the
-// device.
+// Texture files: found by the name a model gives and put on the device as
+// texture_image.hpp prepares them.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/graphics.hpp"
 
 constexpr uint32_t COLOR_KEY_OPAQUE_BLACK = 0xFF000000u;
 
-struct LoadedImage {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  std::vector<uint8_t> rgba;
-};
+// The file a model's texture name means, relative to the working folder.
+// Models made on Windows write backslashes and whatever case they like: the
+// backslashes separate folders, and when the exact path is missing each
+// level is matched ignoring case. The path to try is returned either way.
+std::string findTextureFile(const std::string& name);
 
-// False (with a message in `error`) when the file cannot be read or decoded.
-bool loadTextureImage(const std::string& path, LoadedImage& out, std::string& error);
-// Creates the texture on the current device; 0 when the file cannot be used.
-platform::TextureHandle createTextureFromFile(const std::string& path);
+// Creates the texture on the current device; 0, with a message in `error`
+// naming the path it tried, when the file cannot be used.
+platform::TextureHandle createTextureFromFile(const std::string& name, std::string& error);

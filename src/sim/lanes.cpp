@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "platform/file_read.hpp"
 
 Lane<LEFT_LANE_CAPACITY> leftLane{};
 Lane<RIGHT_LANE_CAPACITY> rightLane{};
@@ -22,6 +25,12 @@ bool readCoordinate(std::FILE* file, float& out) {
 }  // namespace
 
 int32_t readLanePoints(const char* path, int32_t& lastIndex, float* x, float* z, int32_t capacity) {
+  // A folder opens for reading here and would be called a file without a count.
+  const std::string folder = folderProblem(path);
+  if (!folder.empty()) {
+    std::fprintf(stderr, "%s; the lane keeps its points\n", folder.c_str());
+    return 0;
+  }
   std::FILE* file = std::fopen(path, "r");
   if (!file) {
     std::fprintf(stderr, "%s: cannot open lane file (%s); the lane keeps its points\n", path,

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 // The folder the generator wrote (it holds Data/, L.wp, R.wp, M.mp3).
 const std::string& generatedFolder();

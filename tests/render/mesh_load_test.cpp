@@ -7,8 +7,8 @@
 
 #include "render/draw.hpp"
 #include "render/texture_load.hpp"
-#include "render/xfile.hpp"
 #include "render_fixture.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 
@@ -227,6 +227,41 @@ TEST_F(MeshLoadTest, MissingFileLeavesTheSlotEmptyWithAMessage) {
   const size_t from = dev().log.calls().size();
   drawSlot(6);
   EXPECT_EQ(callsSince(from).size(), 3u);  // two states and the transform
+}
+
+size_t occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Scene set-up loads Data/sph.x into five slots in a row: what is wrong with
+// it is said once, not five times, and said again after another load.
+TEST_F(MeshLoadTest, OneFileLoadedIntoSeveralSlotsInARowIsReportedOnce) {
+  writeFile("Data/sph.x", "xof 0303txt 0032\nMesh {");
+  ::testing::internal::CaptureStderr();
+  for (SlotId slot = 3; slot <= 7; ++slot) loadMeshIntoSlot(slot, "Data/sph.x");
+  loadMeshIntoSlot(8, "Data/nothere.x");
+  loadMeshIntoSlot(9, "Data/sph.x");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(occurrences(err, "Data/sph.x"), 2u) << err;
+  EXPECT_EQ(occurrences(err, "Data/nothere.x"), 1u) << err;
+  EXPECT_FALSE(ObjectTable.mesh[7]);
+
+  // A material never defined: each slot loads, in white, with one message.
+  writeFile("Data/sph.x", R"(xof 0303txt 0032
+Mesh { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;0.0;1.0;; 1; 3;0,1,2;;
+ MeshMaterialList { 1; 1; 0;; { Chrome } } }
+)");
+  ::testing::internal::CaptureStderr();
+  for (SlotId slot = 3; slot <= 7; ++slot) loadMeshIntoSlot(slot, "Data/sph.x");
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(occurrences(err, "material 'Chrome' is never defined"), 1u) << err;
+  for (SlotId slot = 3; slot <= 7; ++slot) {
+    ASSERT_TRUE(ObjectTable.mesh[slot]) << slot;
+    ASSERT_EQ(ObjectTable.materialCount[slot], 1u);
+    EXPECT_EQ(ObjectTable.materials[slot][0].diffuse.g, 1.0f);
+  }
 }
 
 TEST_F(MeshLoadTest, SlotsOutsideTheirRangeAreRefused) {

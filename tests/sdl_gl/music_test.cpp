@@ -2,11 +2,13 @@
 // silent until run, paused while paused, played once through, then silent.
 #include <SDL2/SDL.h>
 #include <lame/lame.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -135,6 +137,37 @@ TEST(Music, NoAudioOutputFallsBackToSilence) {
   EXPECT_EQ(music.run(), Result::Failed);
   EXPECT_EQ(music.pause(), Result::Failed);
   sdl_gl::uninstall();
+}
+
+// Only our own lines reach standard error: not ALSA's (there is no sound
+// card here) nor libmpg123's (a damaged file); and a folder is called one.
+TEST(Music, OnlyOurOwnLinesReachStandardError) {
+  const std::string stem = testing::TempDir() + "rz_music_noise_" + std::to_string(getpid());
+  const std::string damaged = stem + ".mp3", folder = stem + "_folder.mp3";
+  {
+    // Three frames of silence, then bytes the decoder cannot follow.
+    std::string frame("\xff\xfb\x90\x64", 4);
+    frame += std::string(413, '\0');
+    std::ofstream(damaged, std::ios::binary) << frame << frame << frame << std::string(500, 'U');
+  }
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  ASSERT_TRUE(sdl_gl::install());
+  Music& music = *services().music;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(music.createGraph());
+  EXPECT_EQ(music.renderFile(folder.c_str()), Result::Failed);
+  if (music.renderFile(damaged.c_str()) == Result::Ok) music.run();
+  SDL_Delay(200);
+  sdl_gl::uninstall();
+  const std::string said = testing::internal::GetCapturedStderr();
+  std::remove(damaged.c_str());
+  rmdir(folder.c_str());
+  EXPECT_NE(said.find(folder + ": is a folder, not a file"), std::string::npos) << said;
+  std::istringstream lines(said);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_EQ(line.rfind("riderozad: ", 0), 0u) << line;
 }
 
 }  // namespace

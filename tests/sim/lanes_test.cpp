@@ -2,6 +2,8 @@
 // way a file can be short, long, broken or missing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "sim/lanes.hpp"
 #include "sim/traffic.hpp"
 #include "sim_fixture.hpp"
@@ -136,14 +138,22 @@ TEST_F(LaneFileTest, MoreThanTheRoomReadsWhatFitsAndNeverWritesPastIt) {
   for (float g : s.guard) EXPECT_FLOAT_EQ(g, 99);
 }
 
-TEST_F(LaneFileTest, MissingFileKeepsTheLaneAndSaysSo) {
-  SmallLane s;
-  fill(s, 99);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(readLaneFile("nowhere.wp", s.lane), 0);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("nowhere.wp"), std::string::npos);
-  EXPECT_EQ(s.lane.lastIndex, 77);
-  EXPECT_FLOAT_EQ(s.lane.x[0], 99);
+TEST_F(LaneFileTest, MissingFileOrAFolderKeepsTheLaneAndSaysWhich) {
+  std::filesystem::create_directory("folder.wp");
+  const std::pair<const char*, const char*> cases[] = {
+      {"nowhere.wp", "nowhere.wp: cannot open lane file (No such file or directory)"},
+      {"folder.wp", "folder.wp: is a folder, not a file"},
+  };
+  for (const auto& [name, message] : cases) {
+    SmallLane s;
+    fill(s, 99);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(readLaneFile(name, s.lane), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(message), std::string::npos) << said;
+    EXPECT_EQ(s.lane.lastIndex, 77);
+    EXPECT_FLOAT_EQ(s.lane.x[0], 99);
+  }
 }
 
 TEST_F(LaneFileTest, SceneSetUpReadsBothLanesAndShortRightLaneStartsCarsAtOrigin) {

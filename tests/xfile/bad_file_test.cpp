@@ -2,7 +2,7 @@
 // problem, and leaves the mesh empty.
 #include <gtest/gtest.h>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 #include "xfile_writer.hpp"
 
 namespace {
@@ -136,7 +136,6 @@ TEST(XFileBadInput, IndicesOutOfRange) {
                      "uses normal 1 but there are 1");
   expectTextRejected(replaced(GOOD, "2; 2; 0, 1;;", "2; 2; 0, 2;;"),
                      "face 1 uses material 2 but the list has 2");
-  expectTextRejected(replaced(GOOD, "{ Shared }", "{ Missing }"), "unknown material 'Missing'");
   expectTextRejected(replaced(GOOD, "2; 3;0,0,0;,", "3; 3;0,0,0;,"),
                      "MeshNormals lists 3 faces but the mesh has 2");
   expectTextRejected(replaced(GOOD, "3;0,0,0;, 3;0,0,0;;", "3;0,0,0;, 4;0,0,0,0;;"),

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "mesh_checks.hpp"
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace xtest {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 #include "xfile_writer.hpp"
 
 namespace {
@@ -57,6 +57,7 @@ void expectSameMesh(const XMesh& a, const XMesh& b) {
         << "material " << i;
     EXPECT_EQ(a.materials[i].textureFilename, b.materials[i].textureFilename);
   }
+  EXPECT_EQ(a.warning, b.warning);
 }
 
 // Reads `text` in every form; all must succeed and agree with the text form,
@@ -160,6 +161,31 @@ TEST(XFileReader, MaterialsStayInFileOrderWithUnusedOnesKept) {
   ASSERT_EQ(m.vertices.size(), 4u);
   expectVec(m.vertices[2].position, 1, 0, 1);
   expectVec(m.vertices[2].normal, 0, 0, 0);  // no MeshNormals
+}
+
+// Blue comes after the mesh that names it; Nowhere is never defined.
+const std::string LATE_MATERIALS = R"(xof 0303txt 0032
+Mesh quad {
+ 4; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;0.0;1.0;, 0.0;0.0;1.0;;
+ 3; 3;0,1,2;, 3;0,2,3;, 3;0,3,1;;
+ MeshMaterialList { 3; 3; 0, 1, 2;; { Blue } { Nowhere } { Nowhere } }
+}
+Material Blue { 0.0;0.0;1.0;1.0;; 3.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { "t.bmp"; } }
+)";
+
+TEST(XFileReader, MaterialNamesResolveOverTheWholeFileAndUnknownOnesTurnWhite) {
+  const XMesh m = readAllForms(LATE_MATERIALS);
+  ASSERT_EQ(m.materials.size(), 3u);
+  expectColor(m.materials[0].material.diffuse, 0, 0, 1, 1);
+  EXPECT_FLOAT_EQ(m.materials[0].material.power, 3.0f);
+  EXPECT_EQ(m.materials[0].textureFilename, "t.bmp");
+  for (int i : {1, 2}) {
+    expectColor(m.materials[i].material.diffuse, 1, 1, 1, 1);
+    EXPECT_EQ(m.materials[i].textureFilename, "");
+  }
+  EXPECT_EQ(m.attributes, (std::vector<uint32_t>{0, 1, 2}));
+  // One message, naming the missing material once.
+  EXPECT_EQ(m.warning, "test.x: material 'Nowhere' is never defined; drawn in default white");
 }
 
 // Root scales by 2 and moves by +10 in x; Child turns a quarter about y

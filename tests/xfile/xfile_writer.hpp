@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace xtest {
 

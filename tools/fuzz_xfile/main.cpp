@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "mesh_checks.hpp"
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   XMesh mesh;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 namespace {
 
@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     XMesh mesh;
     std::string error;
     if (readXFile(argv[i], mesh, error)) {
+      if (!mesh.warning.empty()) std::fprintf(stderr, "%s\n", mesh.warning.c_str());
       printInfo(argv[i], mesh);
     } else {
       std::fprintf(stderr, "%s\n", error.c_str());

@@ -1,16 +1,48 @@
 // Music service on SDL2_mixer: one piece, played once through.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <mpg123.h>
 
 #include <cstdio>
 
+#include "platform/file_read.hpp"
 #include "platform/sdl_gl/backend_parts.hpp"
+
+// SDL_mixer makes its MP3 decoders with mpg123_new and never sets their
+// quiet flag, so a damaged file fills standard error with libmpg123's notes.
+// This definition comes first in the lookup: it makes the decoder as asked
+// and sets the flag; our own message says what failed.
+extern "C" mpg123_handle* mpg123_new(const char* decoder, int* error) {
+  static const auto make = reinterpret_cast<decltype(&mpg123_new)>(dlsym(RTLD_NEXT, "mpg123_new"));
+  static const auto set =
+      reinterpret_cast<decltype(&mpg123_param)>(dlsym(RTLD_DEFAULT, "mpg123_param"));
+  if (make == nullptr) {
+    if (error != nullptr) *error = MPG123_ERR;
+    return nullptr;
+  }
+  mpg123_handle* handle = make(decoder, error);
+  if (handle != nullptr && set != nullptr) set(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+  return handle;
+}
 
 namespace platform::sdl_gl {
 
 namespace {
 
 bool openMixer() { return Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0; }
+
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card ALSA prints a dozen lines of its own; the one line we
+// print when falling back to silence is what a player needs. SDL loads ALSA,
+// so its handler is set through the already loaded library.
+void quietenAlsa() {
+  const auto set = reinterpret_cast<decltype(&snd_lib_error_set_handler)>(
+      dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"));
+  if (set != nullptr) set(ignoreAlsaError);
+}
 
 class SdlMusic : public Music {
  public:
@@ -34,6 +66,7 @@ class SdlMusic : public Music {
 
 bool SdlMusic::createGraph() {
   if (audioOpen_) return true;
+  quietenAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && openMixer()) {
     audioOpen_ = true;
   } else {
@@ -61,8 +94,15 @@ Result SdlMusic::renderFile(const char* path) {
     Mix_HaltMusic();
     Mix_FreeMusic(music_);
   }
-  music_ = Mix_LoadMUS(path);
+  music_ = nullptr;
   started_ = paused_ = false;
+  // SDL_mixer calls a folder a corrupt file with bad tags.
+  const std::string folder = folderProblem(path);
+  if (!folder.empty()) {
+    std::fprintf(stderr, "riderozad: cannot play the music file %s\n", folder.c_str());
+    return Result::Failed;
+  }
+  music_ = Mix_LoadMUS(path);
   if (!music_) {
     std::fprintf(stderr, "riderozad: cannot play the music file %s: %s\n", path, Mix_GetError());
     return Result::Failed;

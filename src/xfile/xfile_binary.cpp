@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 namespace {
 

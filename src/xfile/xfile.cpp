@@ -1,19 +1,17 @@
 // Entry points of the .x reader: the file header decides between the text,
 // binary and compressed forms.
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
-#include "render/xfile_internal.hpp"
+#include "platform/file_read.hpp"
+#include "xfile/xfile_internal.hpp"
 
 namespace {
 
 // Far above any model the game ships; keeps a wrong path to a huge file
 // from reading it whole.
-constexpr long X_MAX_FILE = 1L << 30;
+constexpr size_t X_MAX_FILE = size_t{1} << 30;
 
 bool isDigits(const uint8_t* p, size_t n) {
   for (size_t i = 0; i < n; ++i)
@@ -60,41 +58,14 @@ bool parseXFile(const uint8_t* data, size_t size, const std::string& name, XMesh
     if (!ok) message = "in the uncompressed data, " + message;
   }
   if (!ok) return reject(message);
+  if (!out.warning.empty()) out.warning = name + ": " + out.warning;
   error.clear();
   return true;
 }
 
 bool readXFile(const std::string& path, XMesh& out, std::string& error) {
   out = XMesh{};
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    error = path + ": is a folder, not a file";
-    return false;
-  }
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = path + ": cannot open (" + std::strerror(errno) + ")";
-    return false;
-  }
-  long size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
-    std::fclose(f);
-    error = path + ": cannot read (not a regular file?)";
-    return false;
-  }
-  if (size > X_MAX_FILE) {
-    std::fclose(f);
-    error =
-        path + ": the file is larger than the reader accepts (" + std::to_string(size) + " bytes)";
-    return false;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-  if (got != bytes.size()) {
-    error = path + ": read error";
-    return false;
-  }
+  std::vector<uint8_t> bytes;
+  if (!readFileBytes(path, X_MAX_FILE, bytes, error)) return false;
   return parseXFile(bytes.data(), bytes.size(), path, out, error);
 }

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 using platform::Matrix;
 using platform::Vec2;
@@ -77,6 +77,8 @@ struct RawMesh {
   bool hasMaterialList = false;
   std::vector<uint32_t> faceMaterial;
   std::vector<XMaterial> materials;
+  // Entries of `materials` named by a reference to a material not yet read.
+  std::vector<std::pair<uint32_t, std::string>> laterNames;
 
   uint32_t faceCount() const { return static_cast<uint32_t>(faceStart.size() - 1); }
 };
@@ -97,6 +99,8 @@ struct Build {
   std::vector<FrameRecord> frames;
   std::vector<MeshRange> ranges;
   std::unordered_map<std::string, XMaterial> named;
+  // Merged material entries whose name is looked up once the file is read.
+  std::vector<std::pair<uint32_t, std::string>> laterNames;
   uint32_t meshCount = 0;
 };
 
@@ -375,6 +379,7 @@ class Parser {
                     std::to_string(materialCount));
     }
     raw.materials.clear();
+    raw.laterNames.clear();
     auto add = [&](const XMaterial& m) {
       if (raw.materials.size() >= materialCount)
         return fail("the material list declares " + std::to_string(materialCount) +
@@ -394,8 +399,10 @@ class Parser {
         [&](const std::string& ref) {
           if (ref.empty()) return fail("a material reference without a name");
           const auto it = b_.named.find(ref);
-          if (it == b_.named.end()) return fail("reference to unknown material '" + ref + "'");
-          return add(it->second);
+          if (it != b_.named.end()) return add(it->second);
+          // The material may come later in the file.
+          raw.laterNames.emplace_back(static_cast<uint32_t>(raw.materials.size()), ref);
+          return add(defaultMaterial());
         });
     if (!ok) return false;
     if (raw.materials.size() != materialCount)
@@ -450,6 +457,8 @@ class Parser {
     if (materialBase + raw.materials.size() > X_MAX_MATERIALS)
       return fail("the file holds more than " + std::to_string(X_MAX_MATERIALS) + " materials");
     o.materials.insert(o.materials.end(), raw.materials.begin(), raw.materials.end());
+    for (const auto& [at, name] : raw.laterNames)
+      b_.laterNames.emplace_back(materialBase + at, name);
 
     const uint32_t positionCount = static_cast<uint32_t>(raw.positions.size());
     o.vertices.resize(base + positionCount);
@@ -510,9 +519,29 @@ class Parser {
     XMesh& o = b_.out;
     if (b_.meshCount == 0) return failPlain("the file holds no mesh");
     if (o.indices.empty()) return failPlain("the file's meshes hold no triangles");
+    resolveLaterNames();
     applyFrames();
     computeAdjacency();
     return true;
+  }
+
+  // Names never defined keep the default white they were given, and are
+  // listed once in the mesh's warning.
+  void resolveLaterNames() {
+    std::vector<std::string> missing;
+    for (const auto& [at, name] : b_.laterNames) {
+      const auto it = b_.named.find(name);
+      if (it != b_.named.end())
+        b_.out.materials[at] = it->second;
+      else if (std::find(missing.begin(), missing.end(), name) == missing.end())
+        missing.push_back(name);
+    }
+    if (missing.empty()) return;
+    std::string list;
+    for (const std::string& name : missing) list += (list.empty() ? "'" : ", '") + name + "'";
+    b_.out.warning = (missing.size() == 1 ? "material " : "materials ") + list +
+                     (missing.size() == 1 ? " is" : " are") +
+                     " never defined; drawn in default white";
   }
 
   void applyFrames() {
@@ -592,7 +621,7 @@ class Parser {
 template <class Lexer>
 bool parseWith(Lexer& lex, XMesh& out, std::string& error) {
   out = XMesh{};
-  Build build{out, {}, {}, {}, {}, 0};
+  Build build{out, {}, {}, {}, {}, {}, 0};
   Parser<Lexer> parser(lex, build);
   if (parser.run()) return true;
   out = XMesh{};

@@ -27,6 +27,8 @@ struct XMesh {
   // Three entries per triangle: the triangle across each edge (v0-v1, v1-v2,
   // v2-v0), or NO_ADJACENT_FACE.
   std::vector<uint32_t> adjacency;
+  // A problem the reader worked around, naming the file; empty when none.
+  std::string warning;
 
   uint32_t faceCount() const { return static_cast<uint32_t>(indices.size() / 3); }
 };

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 namespace {
 

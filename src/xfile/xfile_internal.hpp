@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/xfile.hpp"
+#include "xfile/xfile.hpp"
 
 // What the next token is. Separators (',' and ';') are never reported: the
 // parser reads every template by its declared counts, so they carry nothing.

@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "render/xfile_internal.hpp"
+#include "xfile/xfile_internal.hpp"
 
 namespace {
 
