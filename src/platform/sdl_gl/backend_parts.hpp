@@ -15,4 +15,9 @@ void shutDownGraphics();
 void shutDownMusic();
 void shutDownSystem();
 
+// Once SDL's video has started: false, with a message, when its driver shows
+// nothing and nobody asked for it by name; otherwise the process ends with one
+// line on standard error whenever the display connection is lost.
+bool holdDisplay();
+
 }  // namespace platform::sdl_gl
