@@ -20,4 +20,8 @@ void shutDownSystem();
 // line on standard error whenever the display connection is lost.
 bool holdDisplay();
 
+// Under AddressSanitizer, keeps every library now loaded (the GL driver among
+// them) loaded to the end; elsewhere it does nothing.
+void keepLibrariesLoaded();
+
 }  // namespace platform::sdl_gl
