@@ -13,8 +13,16 @@ namespace platform::sdl_gl {
 bool install() {
   // Closing the window is one Close event, not a second one from SDL_QUIT.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // SIGINT and SIGTERM keep their default action and end the game wherever
+  // it is. SDL's handlers would only queue a quit, which a game stuck on its
+  // display never reads.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "riderozad: SDL cannot start: %s\n", SDL_GetError());
+    return false;
+  }
+  if (!holdDisplay()) {
+    SDL_Quit();
     return false;
   }
   WindowRecord& w = windowRecord();

@@ -733,6 +733,7 @@ bool GlGraphicsSystem::probeContext(std::string& why) {
   }
   bool ok = false;
   SDL_GLContext context = SDL_GL_CreateContext(window);
+  keepLibrariesLoaded();
   if (!context) {
     why = SDL_GetError();
   } else if (SDL_GL_MakeCurrent(window, context) != 0) {
@@ -792,6 +793,7 @@ Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
       openDeviceWindow(params.windowed == 0, params.backBufferWidth, params.backBufferHeight);
   if (!window) return fail(std::string("no window: ") + SDL_GetError());
   context_ = SDL_GL_CreateContext(window);
+  keepLibrariesLoaded();
   if (!context_) return fail(std::string("no OpenGL 3.3 core context: ") + SDL_GetError());
   if (SDL_GL_MakeCurrent(window, context_) != 0) return fail(SDL_GetError());
   if (epoxy_gl_version() < 33) return fail("the driver offers no OpenGL 3.3");

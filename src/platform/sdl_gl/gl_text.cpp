@@ -28,6 +28,11 @@ void sayNoFontOnce(const std::string& why) {
 std::string findFontFile(const char* face, uint32_t weight, int& index) {
   index = 0;
   if (!FcInit()) return {};
+  // Fonts are looked up once or twice at start-up: fontconfig's tables are
+  // let go after each lookup instead of staying for the whole run.
+  struct Release {
+    ~Release() { FcFini(); }
+  } release;
   const char* name = (face && face[0]) ? face : "sans-serif";
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
   if (!pattern) return {};
