@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,11 @@ constexpr uint32_t MAX_MESH_VERTICES = 1u << 24;
 constexpr uint32_t MAX_MESH_FACES = 1u << 24;
 constexpr uint32_t TEXTURE_STAGES = 8;
 
-constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8;
+constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8,
+                   DIRTY_TEXTURED = 16;
+
+// The two scene programs: without and with the alpha test's discard.
+constexpr int PLAIN = 0, ALPHA_TESTED = 1;
 
 Matrix identity() {
   Matrix m{};
@@ -121,6 +126,13 @@ struct GlMesh {
   std::vector<SubsetRange> subsets;
 };
 
+// A texture and the range of its texels' alphas: the sampler reads the top
+// level with point sampling only, so every fragment's alpha is one of them.
+struct GlTexture {
+  GLuint name = 0;
+  int32_t minAlpha = 0, maxAlpha = 255;
+};
+
 struct LightSlot {
   Light light{};
   bool set = false;
@@ -158,19 +170,25 @@ class GlDevice : public Device {
 
  private:
   void setDefaultState();
+  void markDirty(uint32_t bits) { dirty_[PLAIN] |= bits, dirty_[ALPHA_TESTED] |= bits; }
   void setFixedGlState();
   void prepareDraw();
+  void uploadUniforms(const SceneProgram& p, uint32_t dirty);
+  bool needsAlphaTest() const;
   GlMesh* meshOf(MeshHandle mesh);
   GLuint textureOf(TextureHandle texture) const;
 
   PresentParams params_{};
   uint32_t width_ = 0, height_ = 0;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
-  SceneProgram scene_;
+  SceneProgram scene_[2];
   TextRenderer text_;
   bool clipControl_ = false;
-  bool programBound_ = false;
-  uint32_t dirty_ = ~0u;
+  // What GL has bound, so that nothing is bound twice; -1 and ~0u: unknown,
+  // after the text renderer or a texture upload has bound its own.
+  int boundProgram_ = -1;
+  GLuint boundTexture_ = ~0u;
+  uint32_t dirty_[2] = {~0u, ~0u};  // uniforms each program has yet to receive
 
   uint32_t states_[RENDER_STATE_LIMIT] = {};
   Matrix world_{}, view_{}, projection_{};
@@ -178,8 +196,8 @@ class GlDevice : public Device {
   TextureHandle texture_ = 0;
   LightSlot lights_[MAX_LIGHTS];
 
-  std::vector<GlMesh> meshes_;    // handle = index + 1; vao 0 marks a free entry
-  std::vector<GLuint> textures_;  // handle = index + 1; 0 marks a free entry
+  std::vector<GlMesh> meshes_;       // handle = index + 1; vao 0 marks a free entry
+  std::vector<GlTexture> textures_;  // handle = index + 1; name 0 marks a free entry
   bool inScene_ = false;
   bool lost_ = false;
 };
@@ -193,7 +211,9 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
             " back buffer with 24-bit depth and 8-bit stencil cannot be made";
     return false;
   }
-  if (!buildSceneProgram(scene_, error)) return false;
+  if (!buildSceneProgram(scene_[PLAIN], false, error) ||
+      !buildSceneProgram(scene_[ALPHA_TESTED], true, error))
+    return false;
   if (!text_.init(error)) return false;
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
@@ -215,12 +235,15 @@ void GlDevice::setFixedGlState() {
   glFrontFace(GL_CW);
   glCullFace(GL_BACK);
   glDisable(GL_BLEND);
-  glUseProgram(scene_.program);
-  glUniform1i(scene_.sampler, 0);
-  glUniform1i(scene_.remapDepth, clipControl_ ? 0 : 1);
-  glUniform2f(scene_.pixelOffset, 1.0f / static_cast<float>(width_),
-              -1.0f / static_cast<float>(height_));
-  programBound_ = true;
+  for (const SceneProgram& p : scene_) {
+    glUseProgram(p.program);
+    glUniform1i(p.sampler, 0);
+    glUniform1i(p.remapDepth, clipControl_ ? 0 : 1);
+    glUniform2f(p.pixelOffset, 1.0f / static_cast<float>(width_),
+                -1.0f / static_cast<float>(height_));
+  }
+  boundProgram_ = ALPHA_TESTED;
+  boundTexture_ = ~0u;
 }
 
 // The state a freshly created or reset classic device starts with.
@@ -236,7 +259,7 @@ void GlDevice::setDefaultState() {
   texture_ = 0;
   for (LightSlot& l : lights_) l = LightSlot{};
   inScene_ = false;
-  dirty_ = ~0u;
+  dirty_[PLAIN] = dirty_[ALPHA_TESTED] = ~0u;
 }
 
 void GlDevice::destroy() {
@@ -248,11 +271,14 @@ void GlDevice::destroy() {
     glDeleteBuffers(1, &m.ibo);
   }
   meshes_.clear();
-  for (GLuint& t : textures_)
-    if (t) glDeleteTextures(1, &t);
+  for (GlTexture& t : textures_)
+    if (t.name) glDeleteTextures(1, &t.name);
   textures_.clear();
-  if (scene_.program) glDeleteProgram(scene_.program);
-  scene_ = SceneProgram{};
+  for (SceneProgram& p : scene_) {
+    if (p.program) glDeleteProgram(p.program);
+    p = SceneProgram{};
+  }
+  boundProgram_ = -1;
   deleteFramebuffer(fbo_, colorBuffer_, depthBuffer_);
 }
 
@@ -359,8 +385,9 @@ Result GlDevice::present() {
 Result GlDevice::setRenderState(RenderState state, uint32_t value) {
   const auto s = static_cast<uint32_t>(state);
   if (s >= RENDER_STATE_LIMIT) return Result::Failed;
+  if (states_[s] == value) return Result::Ok;
   states_[s] = value;
-  dirty_ |= DIRTY_STATES;
+  markDirty(DIRTY_STATES);
   return Result::Ok;
 }
 
@@ -368,15 +395,15 @@ Result GlDevice::setTransform(TransformState state, const Matrix& m) {
   switch (state) {
     case TransformState::World:
       world_ = m;
-      dirty_ |= DIRTY_TRANSFORM;
+      markDirty(DIRTY_TRANSFORM);
       return Result::Ok;
     case TransformState::View:
       view_ = m;
-      dirty_ |= DIRTY_TRANSFORM | DIRTY_LIGHTS;
+      markDirty(DIRTY_TRANSFORM | DIRTY_LIGHTS);
       return Result::Ok;
     case TransformState::Projection:
       projection_ = m;
-      dirty_ |= DIRTY_TRANSFORM;
+      markDirty(DIRTY_TRANSFORM);
       return Result::Ok;
   }
   return Result::Failed;
@@ -398,8 +425,9 @@ Result GlDevice::getTransform(TransformState state, Matrix& out) {
 }
 
 Result GlDevice::setMaterial(const Material& material) {
+  if (std::memcmp(&material_, &material, sizeof material) == 0) return Result::Ok;
   material_ = material;
-  dirty_ |= DIRTY_MATERIAL;
+  markDirty(DIRTY_MATERIAL);
   return Result::Ok;
 }
 
@@ -407,6 +435,7 @@ Result GlDevice::setTexture(uint32_t stage, TextureHandle texture) {
   if (stage >= TEXTURE_STAGES) return Result::Failed;
   if (texture != 0 && textureOf(texture) == 0) return Result::Failed;
   // Only stage 0 takes part in drawing; the others are accepted and unused.
+  if (stage == 0 && (texture_ == 0) != (texture == 0)) markDirty(DIRTY_TEXTURED);
   if (stage == 0) texture_ = texture;
   return Result::Ok;
 }
@@ -422,7 +451,7 @@ Result GlDevice::setLight(uint32_t index, const Light& light) {
   if (light.type != LightType::Point && d.x == 0 && d.y == 0 && d.z == 0) return Result::Failed;
   lights_[index].light = light;
   lights_[index].set = true;
-  dirty_ |= DIRTY_LIGHTS;
+  markDirty(DIRTY_LIGHTS);
   return Result::Ok;
 }
 
@@ -439,17 +468,47 @@ Result GlDevice::lightEnable(uint32_t index, bool enable) {
     slot.set = true;
   }
   slot.enabled = enable;
-  dirty_ |= DIRTY_LIGHTS;
+  markDirty(DIRTY_LIGHTS);
   return Result::Ok;
 }
 
-void GlDevice::prepareDraw() {
-  const SceneProgram& p = scene_;
-  if (!programBound_) {
-    glUseProgram(p.program);
-    programBound_ = true;
+// The alpha of every fragment of the coming draw is the texture's, or the
+// lit colour's, which is the material's diffuse alpha (1 when unlit).
+bool GlDevice::needsAlphaTest() const {
+  auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
+  if (state(RenderState::AlphaTestEnable) == 0) return false;
+  int32_t minAlpha = 255, maxAlpha = 255;
+  if (texture_ != 0) {
+    const GlTexture& t = textures_[texture_ - 1];
+    minAlpha = t.minAlpha;
+    maxAlpha = t.maxAlpha;
+  } else if (state(RenderState::Lighting) != 0 &&
+             !alphaRangeOf(material_.diffuse.a, minAlpha, maxAlpha)) {
+    return true;
   }
-  if (dirty_ & DIRTY_TRANSFORM) {
+  return !alphaTestPassesAll(state(RenderState::AlphaFunc), state(RenderState::AlphaRef), minAlpha,
+                             maxAlpha);
+}
+
+void GlDevice::prepareDraw() {
+  const int which = needsAlphaTest() ? ALPHA_TESTED : PLAIN;
+  const SceneProgram& p = scene_[which];
+  if (boundProgram_ != which) {
+    glUseProgram(p.program);
+    boundProgram_ = which;
+  }
+  if (dirty_[which]) uploadUniforms(p, dirty_[which]);
+  dirty_[which] = 0;
+  const GLuint name = textureOf(texture_);
+  if (boundTexture_ != name) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, name);
+    boundTexture_ = name;
+  }
+}
+
+void GlDevice::uploadUniforms(const SceneProgram& p, uint32_t dirty) {
+  if (dirty & DIRTY_TRANSFORM) {
     const Matrix worldView = multiply(world_, view_);
     const Matrix worldViewProj = multiply(worldView, projection_);
     glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &worldViewProj.m[0][0]);
@@ -460,7 +519,7 @@ void GlDevice::prepareDraw() {
     inverse3(worldView, inv);
     glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, inv);
   }
-  if (dirty_ & DIRTY_LIGHTS) {
+  if (dirty & DIRTY_LIGHTS) {
     float dir[SHADER_LIGHTS * 3] = {}, diffuse[SHADER_LIGHTS * 3] = {};
     float specular[SHADER_LIGHTS * 3] = {}, ambient[SHADER_LIGHTS * 3] = {};
     int count = 0;
@@ -490,7 +549,7 @@ void GlDevice::prepareDraw() {
     glUniform3fv(p.lightSpecular, SHADER_LIGHTS, specular);
     glUniform3fv(p.lightAmbient, SHADER_LIGHTS, ambient);
   }
-  if (dirty_ & DIRTY_MATERIAL) {
+  if (dirty & DIRTY_MATERIAL) {
     const Material& m = material_;
     glUniform4f(p.matDiffuse, m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a);
     glUniform3f(p.matAmbient, m.ambient.r, m.ambient.g, m.ambient.b);
@@ -498,18 +557,14 @@ void GlDevice::prepareDraw() {
     glUniform3f(p.matEmissive, m.emissive.r, m.emissive.g, m.emissive.b);
     glUniform1f(p.matPower, m.power);
   }
-  if (dirty_ & DIRTY_STATES) {
+  if (dirty & DIRTY_STATES) {
     auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
     glUniform1i(p.lighting, state(RenderState::Lighting) != 0);
     glUniform1i(p.specularEnable, state(RenderState::SpecularEnable) != 0);
-    glUniform1i(p.alphaTest, state(RenderState::AlphaTestEnable) != 0);
     glUniform1i(p.alphaFunc, static_cast<GLint>(state(RenderState::AlphaFunc)));
     glUniform1f(p.alphaRef, static_cast<float>(state(RenderState::AlphaRef) & 0xFF));
   }
-  dirty_ = 0;
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, textureOf(texture_));
-  glUniform1i(p.textured, texture_ != 0);
+  if (dirty & DIRTY_TEXTURED) glUniform1i(p.textured, texture_ != 0);
 }
 
 GlMesh* GlDevice::meshOf(MeshHandle mesh) {
@@ -519,7 +574,7 @@ GlMesh* GlDevice::meshOf(MeshHandle mesh) {
 
 GLuint GlDevice::textureOf(TextureHandle texture) const {
   if (texture == 0 || texture > textures_.size()) return 0;
-  return textures_[texture - 1];
+  return textures_[texture - 1].name;
 }
 
 MeshHandle GlDevice::createMesh(const MeshUpload& m) {
@@ -617,13 +672,21 @@ TextureHandle GlDevice::createTexture(const Image& image) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  boundTexture_ = name;
+  GlTexture texture{name, 255, 0};
+  const size_t texels = size_t{image.width} * image.height;
+  for (size_t i = 0; i < texels; ++i) {
+    const int32_t a = image.rgba[i * 4 + 3];
+    texture.minAlpha = std::min(texture.minAlpha, a);
+    texture.maxAlpha = std::max(texture.maxAlpha, a);
+  }
   for (size_t i = 0; i < textures_.size(); ++i) {
-    if (!textures_[i]) {
-      textures_[i] = name;
+    if (!textures_[i].name) {
+      textures_[i] = texture;
       return static_cast<TextureHandle>(i + 1);
     }
   }
-  textures_.push_back(name);
+  textures_.push_back(texture);
   return static_cast<TextureHandle>(textures_.size());
 }
 
@@ -631,8 +694,12 @@ void GlDevice::releaseTexture(TextureHandle texture) {
   const GLuint name = textureOf(texture);
   if (!name) return;
   glDeleteTextures(1, &name);
-  textures_[texture - 1] = 0;
-  if (texture_ == texture) texture_ = 0;
+  textures_[texture - 1] = GlTexture{};
+  if (boundTexture_ == name) boundTexture_ = ~0u;
+  if (texture_ == texture) {
+    texture_ = 0;
+    markDirty(DIRTY_TEXTURED);
+  }
 }
 
 FontHandle GlDevice::createFont(int32_t height, uint32_t weight, const char* face) {
@@ -645,7 +712,8 @@ int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, con
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
                                        static_cast<int32_t>(height_));
-  programBound_ = false;
+  boundProgram_ = -1;
+  boundTexture_ = ~0u;
   return drawn;
 }
 
