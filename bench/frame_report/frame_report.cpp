@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,7 @@
 #include "app/entry.hpp"
 #include "app/main_loop.hpp"
 #include "pictures.hpp"
+#include "platform/keyboard.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
@@ -54,19 +56,21 @@ class ScriptedSystem : public System {
  public:
   explicit ScriptedSystem(System* inner) : inner_(inner) {}
   uint32_t clockMs = 0;
+  bool realClock = false;  // the backend's clocks instead of the script's
 
   bool registerWindowClass(const char* name) override { return inner_->registerWindowClass(name); }
   bool createMainWindow(const WindowDesc& d) override { return inner_->createMainWindow(d); }
   void showMainWindow() override { inner_->showMainWindow(); }
   void updateMainWindow() override { inner_->updateMainWindow(); }
   bool peekEvent(Event& out) override { return inner_->peekEvent(out); }
-  bool waitForEvent(uint32_t ms) override { return inner_->waitForEvent(ms); }
+  bool waitForEventUs(uint32_t us) override { return inner_->waitForEventUs(us); }
   void postQuit(int32_t code) override { inner_->postQuit(code); }
   bool isMainWindowActive() override { return true; }
   void showCursor(bool visible) override { inner_->showCursor(visible); }
   Rect clientRect() override { return inner_->clientRect(); }
   void sleep(uint32_t ms) override { inner_->sleep(ms); }
-  uint32_t timeMs() override { return clockMs; }
+  uint32_t timeMs() override { return realClock ? inner_->timeMs() : clockMs; }
+  uint64_t timeUs() override { return realClock ? inner_->timeUs() : uint64_t{clockMs} * 1000; }
 
  private:
   System* inner_;
@@ -166,6 +170,38 @@ Timings runDrive(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
   t.totalSeconds = nowSeconds() - start;
   t.deviceSeconds = deviceSeconds - deviceBefore;
   return t;
+}
+
+struct Pacing {
+  double meanMs = 0, deviationMs = 0, shortestMs = 0, longestMs = 0;
+  size_t gaps = 0;
+};
+
+// The game's own paced main loop, on the real clock, driving with Up held:
+// the spacing of the starts of `frames` frames after the first.
+Pacing runPacing(ScriptedSystem& system, ScriptedKeyboard& keyboard, size_t frames) {
+  std::vector<uint64_t> starts;
+  system.realClock = true;
+  keyboard.held = {DIK_RETURN, DIK_UP};
+  frameStarts = &starts;
+  startFrameClock();
+  int32_t exitCode = 0;
+  while (starts.size() <= frames && runMainLoopStep(exitCode)) {
+  }
+  frameStarts = nullptr;
+  system.realClock = false;
+  Pacing p;
+  std::vector<double> gaps;
+  for (size_t i = 1; i < starts.size(); ++i)
+    gaps.push_back(static_cast<double>(starts[i] - starts[i - 1]) / 1000.0);
+  if (gaps.empty()) return p;
+  p.gaps = gaps.size();
+  for (double g : gaps) p.meanMs += g / static_cast<double>(gaps.size());
+  for (double g : gaps) p.deviationMs += (g - p.meanMs) * (g - p.meanMs);
+  p.deviationMs = std::sqrt(p.deviationMs / static_cast<double>(gaps.size()));
+  p.shortestMs = *std::min_element(gaps.begin(), gaps.end());
+  p.longestMs = *std::max_element(gaps.begin(), gaps.end());
+  return p;
 }
 
 // A busy loop on the machine's last processor, as another program keeping
@@ -341,6 +377,9 @@ int main(int argc, char** argv) {
   baseline.totalSeconds += after.totalSeconds;
   baseline.deviceSeconds += after.deviceSeconds;
 
+  constexpr size_t PACED_FRAMES = 600;
+  const Pacing pacing = runPacing(system, keyboard, PACED_FRAMES);
+
   // What a device reset costs: the whole scene set up again.
   const double reloadStart = nowSeconds();
   setUpScene();
@@ -371,6 +410,11 @@ int main(int argc, char** argv) {
             ? (static_cast<double>(drive.frameSeconds.size()) / drive.totalSeconds) /
                   (static_cast<double>(baseline.frameSeconds.size()) / baseline.totalSeconds)
             : 0.0);
+  std::printf(
+      "paced main loop, %zu frames on the real clock: %.3f ms apart on average (%.3f a "
+      "second), standard deviation %.3f ms, shortest %.2f ms, longest %.2f ms\n",
+      pacing.gaps, pacing.meanMs, pacing.meanMs > 0 ? 1000 / pacing.meanMs : 0.0,
+      pacing.deviationMs, pacing.shortestMs, pacing.longestMs);
   std::printf(
       "start-up with the first scene set-up %.0f ms; scene set-up again (as after a "
       "device reset) %.0f ms\n",

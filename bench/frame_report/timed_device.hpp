@@ -22,6 +22,8 @@ inline double nowSeconds() {
 
 // Seconds spent inside device calls, from the game and the baseline alike.
 inline double deviceSeconds = 0;
+// While set, the fine clock's reading at each frame's clear: its start.
+inline std::vector<uint64_t>* frameStarts = nullptr;
 
 struct DeviceTimer {
   double start = nowSeconds();
@@ -45,6 +47,7 @@ class TimedDevice : public Device {
     return inner_->reset(p);
   }
   Result clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override {
+    if (frameStarts) frameStarts->push_back(sys().timeUs());
     DeviceTimer t;
     return inner_->clear(flags, argb, z, stencil);
   }
