@@ -369,8 +369,12 @@ Result GlDevice::present() {
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // Black bars only where the picture leaves room for them: a software
+  // rasteriser pays for every pixel it clears.
+  if (fit.x != 0 || fit.y != 0 || fit.width != dw || fit.height != dh) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
   const bool sameSize =
       fit.width == static_cast<int32_t>(width_) && fit.height == static_cast<int32_t>(height_);
