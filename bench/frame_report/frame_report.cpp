@@ -10,173 +10,44 @@
 // time of each is measured. Runs offscreen (SDL_VIDEODRIVER=offscreen) unless
 // told otherwise, in the build's run folder when the working folder has no
 // Data/.
+//
+// With --frames or --check it measures nothing: it drives to the chosen
+// frames and hashes, writes or compares their pictures (see the usage text).
+// The picture test runs it with --check pictures.txt, the frames today's
+// renderer draws, so a faster renderer must still draw every pixel the same.
 #include <epoxy/gl.h>
 #include <unistd.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
-#include <chrono>
+#include <atomic>
+#include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "app/entry.hpp"
 #include "app/main_loop.hpp"
+#include "pictures.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
 #include "script.hpp"
 #include "sim/scene.hpp"
+#include "timed_device.hpp"
 
 using namespace platform;
-using Clock = std::chrono::steady_clock;
+using namespace frame_report;
 
 namespace {
-
-double nowSeconds() {
-  return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
-}
-
-// Seconds spent inside device calls, from the game and the baseline alike.
-double deviceSeconds = 0;
-
-struct DeviceTimer {
-  double start = nowSeconds();
-  ~DeviceTimer() { deviceSeconds += nowSeconds() - start; }
-};
-
-// The real device, with the time of every call counted. Present waits for
-// the picture to be finished, so that a frame's drawing is counted in the
-// frame that asked for it, not in whichever later call stalls.
-class TimedDevice : public Device {
- public:
-  explicit TimedDevice(Device* inner) : inner_(inner) {}
-  Device* inner() { return inner_; }
-
-  Result testCooperativeLevel() override {
-    DeviceTimer t;
-    return inner_->testCooperativeLevel();
-  }
-  Result reset(const PresentParams& p) override {
-    DeviceTimer t;
-    return inner_->reset(p);
-  }
-  Result clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override {
-    DeviceTimer t;
-    return inner_->clear(flags, argb, z, stencil);
-  }
-  Result beginScene() override {
-    DeviceTimer t;
-    return inner_->beginScene();
-  }
-  Result endScene() override {
-    DeviceTimer t;
-    return inner_->endScene();
-  }
-  Result present() override {
-    DeviceTimer t;
-    const Result r = inner_->present();
-    glFinish();
-    return r;
-  }
-  Result setRenderState(RenderState s, uint32_t v) override {
-    DeviceTimer t;
-    return inner_->setRenderState(s, v);
-  }
-  Result setTransform(TransformState s, const Matrix& m) override {
-    DeviceTimer t;
-    return inner_->setTransform(s, m);
-  }
-  Result getTransform(TransformState s, Matrix& m) override {
-    DeviceTimer t;
-    return inner_->getTransform(s, m);
-  }
-  Result setMaterial(const Material& m) override {
-    DeviceTimer t;
-    return inner_->setMaterial(m);
-  }
-  Result setTexture(uint32_t stage, TextureHandle tex) override {
-    DeviceTimer t;
-    return inner_->setTexture(stage, tex);
-  }
-  Result setLight(uint32_t i, const Light& l) override {
-    DeviceTimer t;
-    return inner_->setLight(i, l);
-  }
-  Result lightEnable(uint32_t i, bool on) override {
-    DeviceTimer t;
-    return inner_->lightEnable(i, on);
-  }
-  MeshHandle createMesh(const MeshUpload& m) override {
-    DeviceTimer t;
-    return inner_->createMesh(m);
-  }
-  Result drawSubset(MeshHandle m, uint32_t subset) override {
-    DeviceTimer t;
-    return inner_->drawSubset(m, subset);
-  }
-  void releaseMesh(MeshHandle m) override {
-    DeviceTimer t;
-    inner_->releaseMesh(m);
-  }
-  TextureHandle createTexture(const Image& image) override {
-    DeviceTimer t;
-    return inner_->createTexture(image);
-  }
-  void releaseTexture(TextureHandle tex) override {
-    DeviceTimer t;
-    inner_->releaseTexture(tex);
-  }
-  FontHandle createFont(int32_t height, uint32_t weight, const char* face) override {
-    DeviceTimer t;
-    return inner_->createFont(height, weight, face);
-  }
-  int32_t drawText(FontHandle f, const char* text, int32_t count, const Rect& r, uint32_t format,
-                   uint32_t argb) override {
-    DeviceTimer t;
-    return inner_->drawText(f, text, count, r, format, argb);
-  }
-  void releaseFont(FontHandle f) override {
-    DeviceTimer t;
-    inner_->releaseFont(f);
-  }
-
- private:
-  Device* inner_;
-};
-
-// The backend's graphics system, handing out its device wrapped.
-class TimedGraphics : public GraphicsSystem {
- public:
-  explicit TimedGraphics(GraphicsSystem* inner) : inner_(inner) {}
-
-  uint32_t adapterModeCount(Format f) override { return inner_->adapterModeCount(f); }
-  Result enumAdapterMode(Format f, uint32_t mode, DisplayMode& out) override {
-    return inner_->enumAdapterMode(f, mode, out);
-  }
-  Result checkDeviceType(Format display, Format back, bool windowed) override {
-    return inner_->checkDeviceType(display, back, windowed);
-  }
-  Result checkDepthStencilFormat(Format adapter, Format depth) override {
-    return inner_->checkDepthStencilFormat(adapter, depth);
-  }
-  Result getDeviceCaps() override { return inner_->getDeviceCaps(); }
-  Device* createDevice(const PresentParams& p) override {
-    Device* d = inner_->createDevice(p);
-    if (!d) return nullptr;
-    timed_.emplace_back(d);
-    return &timed_.back();
-  }
-  void releaseDevice(Device* d) override {
-    auto* timed = static_cast<TimedDevice*>(d);
-    inner_->releaseDevice(timed->inner());
-  }
-
- private:
-  GraphicsSystem* inner_;
-  std::deque<TimedDevice> timed_;  // handed out by address
-};
 
 // The backend's system service on the script's clock, with the game's window
 // always the active one (an offscreen window never gets the focus).
@@ -184,19 +55,21 @@ class ScriptedSystem : public System {
  public:
   explicit ScriptedSystem(System* inner) : inner_(inner) {}
   uint32_t clockMs = 0;
+  bool realClock = false;  // the backend's clocks instead of the script's
 
   bool registerWindowClass(const char* name) override { return inner_->registerWindowClass(name); }
   bool createMainWindow(const WindowDesc& d) override { return inner_->createMainWindow(d); }
   void showMainWindow() override { inner_->showMainWindow(); }
   void updateMainWindow() override { inner_->updateMainWindow(); }
   bool peekEvent(Event& out) override { return inner_->peekEvent(out); }
-  bool waitForEvent(uint32_t ms) override { return inner_->waitForEvent(ms); }
+  bool waitForEventUs(uint32_t us) override { return inner_->waitForEventUs(us); }
   void postQuit(int32_t code) override { inner_->postQuit(code); }
   bool isMainWindowActive() override { return true; }
   void showCursor(bool visible) override { inner_->showCursor(visible); }
   Rect clientRect() override { return inner_->clientRect(); }
   void sleep(uint32_t ms) override { inner_->sleep(ms); }
-  uint32_t timeMs() override { return clockMs; }
+  uint32_t timeMs() override { return realClock ? inner_->timeMs() : clockMs; }
+  uint64_t timeUs() override { return realClock ? inner_->timeUs() : uint64_t{clockMs} * 1000; }
 
  private:
   System* inner_;
@@ -213,6 +86,12 @@ class ScriptedKeyboard : public Keyboard {
     for (uint8_t code : held) state[code] = 0x80;
     return Result::Ok;
   }
+};
+
+struct PictureOptions {
+  std::vector<uint32_t> frames;      // hashes printed
+  std::vector<PictureRef> expected;  // hashes compared
+  std::string writeDir;              // where the PNG files go; empty: none
 };
 
 struct Timings {
@@ -263,21 +142,28 @@ Timings runBaseline(int frames) {
   return t;
 }
 
+// Called after each drive frame with its number, counted from 1; false ends
+// the drive there.
+using FrameWatch = std::function<bool(uint32_t frame)>;
+
 Timings runDrive(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
-                 ScriptedKeyboard& keyboard) {
+                 ScriptedKeyboard& keyboard, const FrameWatch& watch) {
   Timings t;
   startFrameClock();
   const double deviceBefore = deviceSeconds;
   const double start = nowSeconds();
+  uint32_t frame = 0;
+  bool going = true;
   for (const ScriptStep& step : steps) {
     if (step.kind == StepKind::Lose) continue;  // an offscreen device is never lost
     keyboard.held = step.keys;
-    for (uint32_t i = 0; i < step.count; ++i) {
+    for (uint32_t i = 0; going && i < step.count; ++i) {
       const double frameStart = nowSeconds();
       drainEvents();
       system.clockMs += step.ms;
       runFrame(system.clockMs);
       t.frameSeconds.push_back(nowSeconds() - frameStart);
+      if (watch) going = watch(++frame);
     }
   }
   t.totalSeconds = nowSeconds() - start;
@@ -285,14 +171,153 @@ Timings runDrive(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
   return t;
 }
 
+struct Pacing {
+  double meanMs = 0, deviationMs = 0, shortestMs = 0, longestMs = 0;
+  size_t gaps = 0;
+};
+
+// The game's own paced main loop on the real clock, on the title screen so
+// that the frames are light and the spacing is the pacing's own: the
+// spacing of the starts of `frames` frames after the first.
+Pacing runPacing(ScriptedSystem& system, ScriptedKeyboard& keyboard, size_t frames) {
+  std::vector<uint64_t> starts;
+  system.realClock = true;
+  keyboard.held.clear();
+  frameStarts = &starts;
+  startFrameClock();
+  int32_t exitCode = 0;
+  while (starts.size() <= frames && runMainLoopStep(exitCode)) {
+  }
+  frameStarts = nullptr;
+  system.realClock = false;
+  Pacing p;
+  std::vector<double> gaps;
+  for (size_t i = 1; i < starts.size(); ++i)
+    gaps.push_back(static_cast<double>(starts[i] - starts[i - 1]) / 1000.0);
+  if (gaps.empty()) return p;
+  p.gaps = gaps.size();
+  for (double g : gaps) p.meanMs += g / static_cast<double>(gaps.size());
+  for (double g : gaps) p.deviationMs += (g - p.meanMs) * (g - p.meanMs);
+  p.deviationMs = std::sqrt(p.deviationMs / static_cast<double>(gaps.size()));
+  p.shortestMs = *std::min_element(gaps.begin(), gaps.end());
+  p.longestMs = *std::max_element(gaps.begin(), gaps.end());
+  return p;
+}
+
+// A busy loop on the machine's last processor, as another program keeping
+// one core busy would be, until the report is done.
+class BusyLoop {
+ public:
+  BusyLoop()
+      : thread_([this] {
+          cpu_set_t set;
+          CPU_ZERO(&set);
+          CPU_SET(std::max(1u, std::thread::hardware_concurrency()) - 1, &set);
+          pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+          volatile uint64_t spins = 0;
+          while (!stop_.load(std::memory_order_relaxed)) spins = spins + 1;
+        }) {}
+  ~BusyLoop() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+double loadAverage() {
+  double load = -1;
+  if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
+// The pictures mode: the drive up to its last chosen frame, each chosen
+// frame hashed, written out and compared as the options ask. 0 when every
+// compared frame matches.
+int runPictures(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
+                ScriptedKeyboard& keyboard, const PictureOptions& options) {
+  struct Chosen {
+    PictureRef ref;
+    bool compared;
+  };
+  std::vector<Chosen> chosen;
+  for (const PictureRef& r : options.expected) chosen.push_back({r, true});
+  for (uint32_t f : options.frames) chosen.push_back({{f, 0}, false});
+  std::stable_sort(chosen.begin(), chosen.end(),
+                   [](const Chosen& a, const Chosen& b) { return a.ref.frame < b.ref.frame; });
+  int differ = 0;
+  size_t next = 0;
+  runDrive(steps, system, keyboard, [&](uint32_t frame) {
+    for (; next < chosen.size() && chosen[next].ref.frame == frame; ++next) {
+      std::vector<uint8_t> rgba;
+      uint32_t width = 0, height = 0;
+      if (!sdl_gl::readBackBuffer(rgba, width, height)) {
+        std::fputs("frame_report: the back buffer cannot be read\n", stderr);
+        ++differ;
+        continue;
+      }
+      const uint64_t hash = pictureHash(rgba);
+      std::printf("%u %016" PRIx64, frame, hash);
+      if (chosen[next].compared && hash != chosen[next].ref.hash) {
+        std::printf("  differs from %016" PRIx64, chosen[next].ref.hash);
+        ++differ;
+      }
+      std::printf("\n");
+      if (!options.writeDir.empty() && !writePicture(options.writeDir, frame, rgba, width, height))
+        ++differ;
+    }
+    return next < chosen.size();
+  });
+  if (next < chosen.size()) {
+    std::fprintf(stderr, "frame_report: the drive ended before frame %u\n", chosen[next].ref.frame);
+    return 1;
+  }
+  if (differ) std::fprintf(stderr, "frame_report: %d pictures differ or failed\n", differ);
+  return differ ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2) {
-    std::fputs("usage: frame_report [SCRIPT]\n", stderr);
-    return 2;
+  const char* usage =
+      "usage: frame_report [--busy] [--frames LIST] [--write DIR] [--check FILE] [SCRIPT]\n"
+      "  --busy          keep one processor busy with a loop of its own meanwhile\n"
+      "  --frames 10,31  print the hash of these frames of the drive (counted from 1)\n"
+      "  --write DIR     also write them to DIR/frame-NNNN.png\n"
+      "  --check FILE    compare the frames listed in FILE (\"FRAME HASH\" lines)\n"
+      "                  with this renderer's; exit 1 if any differs\n";
+  const char* scriptPath = FRAME_REPORT_SCRIPT;
+  const char* frameList = nullptr;
+  const char* checkFile = nullptr;
+  PictureOptions pictures;
+  bool busy = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool valued = arg == "--frames" || arg == "--write" || arg == "--check";
+    if (valued && i + 1 == argc) {
+      std::fputs(usage, stderr);
+      return 2;
+    }
+    if (arg == "--busy") {
+      busy = true;
+    } else if (arg == "--frames") {
+      frameList = argv[++i];
+    } else if (arg == "--write") {
+      pictures.writeDir = std::filesystem::absolute(argv[++i]).string();
+    } else if (arg == "--check") {
+      checkFile = argv[++i];
+    } else if (arg.empty() || arg[0] == '-' || i + 1 != argc) {
+      std::fputs(usage, stderr);
+      return 2;
+    } else {
+      scriptPath = argv[i];
+    }
   }
-  const char* scriptPath = argc == 2 ? argv[1] : FRAME_REPORT_SCRIPT;
   std::vector<ScriptStep> steps;
   if (!readScript(scriptPath, steps)) return 2;
   uint64_t scriptMs = 0, scriptFrames = 0;
@@ -300,6 +325,13 @@ int main(int argc, char** argv) {
     if (s.kind == StepKind::Lose) continue;
     scriptFrames += s.count;
     scriptMs += uint64_t{s.count} * s.ms;
+  }
+  const uint32_t lastFrame = static_cast<uint32_t>(std::min<uint64_t>(scriptFrames, UINT32_MAX));
+  if (frameList && !parseFrameList(frameList, lastFrame, pictures.frames)) return 2;
+  if (checkFile && !readPictureList(checkFile, lastFrame, pictures.expected)) return 2;
+  if (!pictures.writeDir.empty() && !frameList && !checkFile) {
+    std::fputs("frame_report: --write needs --frames or --check\n", stderr);
+    return 2;
   }
 
   std::error_code ec;
@@ -319,18 +351,28 @@ int main(int argc, char** argv) {
   s.keyboard = &keyboard;
   s.graphics = &graphics;
 
+  std::unique_ptr<BusyLoop> busyLoop;
+  if (busy) busyLoop = std::make_unique<BusyLoop>();
   const double setUpStart = nowSeconds();
   if (!startUpGame()) {
     std::fputs("frame_report: the game could not start its device\n", stderr);
     return 1;
   }
   const double startUp = nowSeconds() - setUpStart;
+  if (frameList || checkFile) {
+    const int status = runPictures(steps, system, keyboard, pictures);
+    releaseGraphicsDevice();
+    sdl_gl::uninstall();
+    return status;
+  }
 
+  constexpr size_t PACED_FRAMES = 600;
+  const Pacing pacing = runPacing(system, keyboard, PACED_FRAMES);
   constexpr int BASELINE_FRAMES = 600;
   // Half the baseline before the drive and half after, so that a machine
   // whose speed drifts during the run weighs on both alike.
   Timings baseline = runBaseline(BASELINE_FRAMES / 2);
-  const Timings drive = runDrive(steps, system, keyboard);
+  const Timings drive = runDrive(steps, system, keyboard, nullptr);
   const Timings after = runBaseline(BASELINE_FRAMES / 2);
   baseline.frameSeconds.insert(baseline.frameSeconds.end(), after.frameSeconds.begin(),
                                after.frameSeconds.end());
@@ -346,6 +388,8 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(scriptFrames), static_cast<double>(scriptMs) / 1000,
               reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               std::getenv("SDL_VIDEODRIVER"));
+  std::printf("load average %.2f at the end, %s\n", loadAverage(),
+              busy ? "beside a busy loop of its own" : "no busy loop of its own");
   std::printf("%-20s %7s %8s %10s %8s %10s %8s\n", "", "frames", "fps", "median ms", "p95 ms",
               "game code", "device");
   printRow("scripted drive", drive);
@@ -357,8 +401,19 @@ int main(int argc, char** argv) {
                 1000 * drive.deviceSeconds / static_cast<double>(drive.frameSeconds.size()));
   const double baseMedian = percentile(baseline.frameSeconds, 0.5);
   if (baseMedian > 0)
-    std::printf("a drive frame takes %.1f times a bare frame (medians)\n",
-                percentile(drive.frameSeconds, 0.5) / baseMedian);
+    std::printf(
+        "a drive frame takes %.2f times a bare frame (medians); fps %.2f of clear and "
+        "present's\n",
+        percentile(drive.frameSeconds, 0.5) / baseMedian,
+        drive.totalSeconds > 0 && baseline.totalSeconds > 0
+            ? (static_cast<double>(drive.frameSeconds.size()) / drive.totalSeconds) /
+                  (static_cast<double>(baseline.frameSeconds.size()) / baseline.totalSeconds)
+            : 0.0);
+  std::printf(
+      "paced main loop, %zu title frames on the real clock: %.3f ms apart on average (%.3f a "
+      "second), standard deviation %.3f ms, shortest %.2f ms, longest %.2f ms\n",
+      pacing.gaps, pacing.meanMs, pacing.meanMs > 0 ? 1000 / pacing.meanMs : 0.0,
+      pacing.deviationMs, pacing.shortestMs, pacing.longestMs);
   std::printf(
       "start-up with the first scene set-up %.0f ms; scene set-up again (as after a "
       "device reset) %.0f ms\n",

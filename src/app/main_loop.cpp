@@ -1,6 +1,6 @@
 #include "app/main_loop.hpp"
 
-#include <cmath>
+#include <cstdint>
 
 #include "app/app_state.hpp"
 #include "app/frame_driver.hpp"
@@ -16,6 +16,11 @@ uint32_t previousFrameTime = 0;
 uint32_t fpsWindowStart = 0;
 int32_t fpsFrameCount = 0;
 bool frameRan = false;  // the first frame does not wait
+// When the next frame is due on the fine clock, in nanoseconds so that the
+// period of 1/60 s adds up without drift.
+uint64_t nextFrameDueNs = 0;
+// A wake-up this late still keeps the frame on the 1/60 s grid.
+constexpr uint64_t LATE_TOLERANCE_NS = 2000000;
 
 uint32_t msSince(uint32_t now, uint32_t then) { return now - then; }
 
@@ -41,6 +46,7 @@ void startFrameClock() {
   fpsWindowStart = now;
   fpsFrameCount = 0;
   frameRan = false;
+  nextFrameDueNs = 0;
 }
 
 bool runMainLoopStep(int32_t& exitCode) {
@@ -55,15 +61,24 @@ bool runMainLoopStep(int32_t& exitCode) {
     return true;
   }
 
-  const uint32_t now = system.timeMs();
-  const double wait = FRAME_PERIOD_MS - static_cast<double>(msSince(now, previousFrameTime));
-  if (frameRan && wait > 0) {
+  const uint64_t nowNs = system.timeUs() * 1000;
+  // A frame is never due more than a period ahead; if it seems to be, the
+  // clock went back, and the frame runs rather than wait for it.
+  if (frameRan && nowNs < nextFrameDueNs && nextFrameDueNs - nowNs <= FRAME_PERIOD_NS) {
     // Sleep until the frame is due; an event wakes the wait and is handled
     // by the next step.
-    system.waitForEvent(static_cast<uint32_t>(std::ceil(wait)));
+    system.waitForEventUs(static_cast<uint32_t>((nextFrameDueNs - nowNs + 999) / 1000));
     return true;
   }
-  runFrame(now);
+  // Frames are due 1/60 s after the time the previous one was due, so a
+  // wake-up that comes a little late does not push every later frame back
+  // and the rate stays 60.000. A frame that starts later than that (a slow
+  // frame, a busy machine) puts the next one 1/60 s after its own start:
+  // the game never catches up by running frames faster.
+  nextFrameDueNs = frameRan && nowNs - nextFrameDueNs < LATE_TOLERANCE_NS
+                       ? nextFrameDueNs + FRAME_PERIOD_NS
+                       : nowNs + FRAME_PERIOD_NS;
+  runFrame(system.timeMs());
   return true;
 }
 
@@ -80,4 +95,5 @@ void resetMainLoopState() {
   fpsWindowStart = 0;
   fpsFrameCount = 0;
   frameRan = false;
+  nextFrameDueNs = 0;
 }

@@ -5,7 +5,8 @@
 
 // Frames start at most this often: the driving moves the car once per frame,
 // so an unpaced loop would make it uncontrollable on a fast machine.
-constexpr double FRAME_PERIOD_MS = 1000.0 / 60.0;
+// 1/60 s in nanoseconds, on the fine clock.
+constexpr uint64_t FRAME_PERIOD_NS = 16666667;
 
 // Runs until the quit event is taken; returns its exit code.
 int32_t runMainLoop();

@@ -50,9 +50,11 @@ class System {
   virtual void updateMainWindow() = 0;
   // Takes the next pending event off the queue, without waiting.
   virtual bool peekEvent(Event& out) = 0;
-  // Waits until an event is pending or `timeoutMs` have passed; true when one
-  // is pending. Sleeps rather than spins.
-  virtual bool waitForEvent(uint32_t timeoutMs) = 0;
+  // Waits until an event is pending or `timeoutUs` microseconds have passed
+  // on the timeUs clock; true when one is pending. Sleeps rather than spins,
+  // and ends within a fraction of a millisecond of the timeout, so that
+  // frames can be paced at 60 a second.
+  virtual bool waitForEventUs(uint32_t timeoutUs) = 0;
   // Queues the quit event behind whatever is pending.
   virtual void postQuit(int32_t exitCode) = 0;
   // True while the main window is the active (keyboard-focused) window.
@@ -62,6 +64,8 @@ class System {
   virtual void sleep(uint32_t ms) = 0;
   // Milliseconds on a 32-bit clock that wraps, as the classic multimedia timer.
   virtual uint32_t timeMs() = 0;
+  // Microseconds on a steady clock that does not wrap: the frame pacing's.
+  virtual uint64_t timeUs() = 0;
 };
 
 }  // namespace platform

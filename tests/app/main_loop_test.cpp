@@ -16,6 +16,11 @@ class MainLoopTest : public AppTest {
   // One step of the loop at the given time; the loop must not end.
   void stepAt(uint32_t ms) {
     system().clockMs = ms;
+    system().clockUsPart = 0;
+    step();
+  }
+  // One step of the loop at whatever time the last one left.
+  void step() {
     int32_t code = -1;
     ASSERT_TRUE(runMainLoopStep(code));
   }
@@ -23,7 +28,7 @@ class MainLoopTest : public AppTest {
   std::vector<std::string> waits() {
     std::vector<std::string> out;
     for (const auto& c : system().log.calls()) {
-      if (c.name == "waitForEvent") out.push_back(c.args);
+      if (c.name == "waitForEventUs") out.push_back(c.args);
     }
     return out;
   }
@@ -78,21 +83,51 @@ TEST_F(MainLoopTest, FramesPerSecondIsPublishedOnceASecondCountingThePublishingF
   EXPECT_EQ(appState->framesPerSecond, 50);
 }
 
-TEST_F(MainLoopTest, AnEarlyFrameWaitsUntilAFrameTimeAfterItsStart) {
+TEST_F(MainLoopTest, AnEarlyFrameWaitsOnTheFineClockUntilASixtiethAfterTheLastOneWasDue) {
   startFrameClock();
   stepAt(0);
-  stepAt(5);  // the frame at 0 took 5 ms: wait 11.7 ms, rounded up
-  EXPECT_EQ(waits(), std::vector<std::string>{"12"});
-  EXPECT_EQ(system().clockMs, 17u);
+  stepAt(5);  // the frame at 0 took 5 ms: due at 16666.667 us, so 11666.667 us rounded up
+  EXPECT_EQ(waits(), std::vector<std::string>{"11667"});
+  EXPECT_EQ(system().timeUs(), 16667u);
   EXPECT_EQ(frameCount(), 1);
-  stepAt(17);
+  step();
   EXPECT_EQ(frameCount(), 2);
+  EXPECT_FLOAT_EQ(appState->frameStep, 0.16f);  // the millisecond timer reads 16
 
-  stepAt(33);  // 16 ms after the frame at 17: one more millisecond
-  EXPECT_EQ(waits().back(), "1");
-  stepAt(34);
+  stepAt(30);  // due at 33333.334 us
+  EXPECT_EQ(waits().back(), "3334");
+  step();
   EXPECT_EQ(frameCount(), 3);
-  EXPECT_FLOAT_EQ(appState->frameStep, 0.17f);
+  EXPECT_FLOAT_EQ(appState->frameStep, 0.17f);  // 33 - 16
+}
+
+TEST_F(MainLoopTest, AtSixtyASecondTheStepsFollowTheMillisecondsAsTheyFall) {
+  startFrameClock();
+  // Frames are due at 0, 16666.667, 33333.333, 50000, 66666.667, 83333.333
+  // and 100000 us, and start at the next whole microsecond: the timer reads
+  // 0, 16, 33, 50, 66, 83, 100.
+  const float expected[] = {0.16f, 0.17f, 0.17f, 0.16f, 0.17f, 0.17f};
+  step();
+  for (float e : expected) {
+    step();  // the wait
+    step();  // the frame
+    EXPECT_FLOAT_EQ(appState->frameStep, e);
+  }
+  EXPECT_EQ(system().timeUs(), 100001u);
+  EXPECT_EQ(frameCount(), 7);
+}
+
+TEST_F(MainLoopTest, AWakeUpALittleLateKeepsTheGridAndALateFrameStartsANewOne) {
+  startFrameClock();
+  stepAt(0);
+  stepAt(18);  // 1.333 ms after the frame was due: next due at 33333.334 us
+  EXPECT_EQ(frameCount(), 2);
+  stepAt(20);
+  EXPECT_EQ(waits().back(), "13334");
+  stepAt(60);  // 26.667 ms late: the next frame is due 1/60 s after this one
+  EXPECT_EQ(frameCount(), 3);
+  stepAt(70);
+  EXPECT_EQ(waits().back(), "6667");
 }
 
 TEST_F(MainLoopTest, ALateFrameDoesNotWait) {
@@ -109,17 +144,18 @@ TEST_F(MainLoopTest, AMessageDuringTheWaitIsHandledAtOnce) {
   escape.virtualKey = 0x1B;
   system().scheduled.push_back({10, escape});
   EXPECT_EQ(runMainLoop(), 0);
-  EXPECT_EQ(waits(), std::vector<std::string>{"17"});
+  EXPECT_EQ(waits(), std::vector<std::string>{"16667"});
   EXPECT_EQ(system().clockMs, 10u);  // woken by the message, not at the frame time
   EXPECT_EQ(frameCount(), 1);
 }
 
-TEST_F(MainLoopTest, TheLoopRunsAtMostSixtyFramesASecond) {
+TEST_F(MainLoopTest, TheLoopRunsSixtyFramesASecond) {
   system().scheduled.push_back({1000, platform::Event{}});  // the quit event, code 0
   system().scheduled.back().event.exitCode = 7;
   EXPECT_EQ(runMainLoop(), 7);
-  // Frames start at 0, 17, 34, ..., 986: 17 ms apart on a millisecond clock.
-  EXPECT_EQ(frameCount(), 59);
+  // Frames start at 0, 16666.667, ..., 983333.333 us; the one due at
+  // 1000000 us finds the quit event first.
+  EXPECT_EQ(frameCount(), 60);
 }
 
 TEST_F(MainLoopTest, NoFrameRunsAfterTheQuitEvent) {

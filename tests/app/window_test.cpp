@@ -155,7 +155,7 @@ TEST_F(WindowTest, RunGameFailsWithoutADeviceOrAWindow) {
   EXPECT_EQ(runGame(), 1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("graphics device could not be created"),
             std::string::npos);
-  EXPECT_EQ(system().log.count("waitForEvent"), 0);
+  EXPECT_EQ(system().log.count("waitForEventUs"), 0);
   EXPECT_EQ(sceneSetUpRuns, 0);
 
   SetUp();

@@ -143,17 +143,17 @@ TEST_F(Events, QuitComesBehindWhatIsPending) {
 
 TEST_F(Events, WaitSleepsUntilTheTimeoutAndKeepsWhatItFinds) {
   drain();
-  const uint32_t start = sys().timeMs();
+  const uint64_t start = sys().timeUs();
   const std::clock_t cpuStart = std::clock();
-  EXPECT_FALSE(sys().waitForEvent(200));
-  const uint32_t waited = sys().timeMs() - start;
+  EXPECT_FALSE(sys().waitForEventUs(200000));
+  const uint64_t waited = sys().timeUs() - start;
   const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-  EXPECT_GE(waited, 200u);
+  EXPECT_GE(waited, 200000u);
   EXPECT_LT(cpuMs, 100.0);  // slept, not spun
 
   pushKey(SDL_SCANCODE_A, SDLK_a);
-  EXPECT_TRUE(sys().waitForEvent(5000));
-  EXPECT_TRUE(sys().waitForEvent(5000));  // still pending: nothing was lost
+  EXPECT_TRUE(sys().waitForEventUs(5000000));
+  EXPECT_TRUE(sys().waitForEventUs(5000000));  // still pending: nothing was lost
   Event e;
   ASSERT_TRUE(sys().peekEvent(e));
   EXPECT_EQ(e.type, EventType::KeyDown);

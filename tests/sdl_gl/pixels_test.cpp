@@ -147,6 +147,42 @@ TEST_F(Pixels, VertexAlphaIsTheMaterialsDiffuseAlpha) {
   EXPECT_RGB_NEAR(pixel(768, 384), 0, 0, 0, 0);
 }
 
+TEST_F(Pixels, EachComparisonKeepsExactlyTheAlphasItPassesForATextureAndAMaterial) {
+  // Every fragment has alpha 150: a texture of that one alpha in the left
+  // three columns, an untextured material of that alpha in the right three,
+  // references 149, 150 and 151. A row per comparison, NEVER to ALWAYS,
+  // with what it keeps worked out from "150 op reference".
+  const bool keeps[8][3] = {{false, false, false}, {false, false, true}, {false, true, false},
+                            {false, true, true},   {true, false, false}, {true, false, true},
+                            {true, true, false},   {true, true, true}};
+  const uint8_t texel[4] = {255, 255, 255, 150};
+  const TextureHandle tex = device->createTexture({1, 1, texel});
+  Material m = emissive(1, 1, 1);
+  m.diffuse.a = 150 / 255.0f;
+  begin(0xFF0000FF);
+  device->setMaterial(m);
+  device->setRenderState(RenderState::AlphaTestEnable, 1);
+  for (uint32_t func = CMP_NEVER; func <= CMP_ALWAYS; ++func) {
+    device->setRenderState(RenderState::AlphaFunc, func);
+    const float y1 = 1 - 0.25f * static_cast<float>(func - 1), y0 = y1 - 0.25f;
+    for (int column = 0; column < 6; ++column) {
+      device->setTexture(0, column < 3 ? tex : 0);
+      device->setRenderState(RenderState::AlphaRef, 149 + static_cast<uint32_t>(column % 3));
+      const float x0 = -1 + static_cast<float>(column) / 3;
+      draw(quad(device, x0, y0, x0 + 1.0f / 3, y1, 0.5f));
+    }
+  }
+  end();
+  for (int row = 0; row < 8; ++row) {
+    for (int column = 0; column < 6; ++column) {
+      SCOPED_TRACE(testing::Message() << "comparison " << row + 1 << ", column " << column);
+      const bool kept = keeps[row][column % 3];
+      EXPECT_RGB_NEAR(pixel(column * 1024 / 6 + 85, row * 96 + 48), kept ? 255 : 0, kept ? 255 : 0,
+                      255, 0);
+    }
+  }
+}
+
 TEST_F(Pixels, AlphaTestDropsTheColourKeyedTexelsOfAPointSampledWrappingTexture) {
   // Four texels in a row, as the colour key leaves them: keyed black, alpha
   // just under the reference, at it, opaque.

@@ -47,16 +47,18 @@ class NullSystem : public System {
   void showMainWindow() override;
   void updateMainWindow() override;
   bool peekEvent(Event& out) override;
-  bool waitForEvent(uint32_t timeoutMs) override;
+  bool waitForEventUs(uint32_t timeoutUs) override;
   void postQuit(int32_t exitCode) override;
   bool isMainWindowActive() override;
   void showCursor(bool visible) override;
   Rect clientRect() override;
   void sleep(uint32_t ms) override;
   uint32_t timeMs() override;
+  uint64_t timeUs() override;
 
   // Script and state, for tests.
   uint32_t clockMs = 0;
+  uint32_t clockUsPart = 0;       // microseconds past clockMs (0..999) on the fine clock
   uint32_t clockStepPerRead = 0;  // added to the clock after every timeMs()
   std::deque<ScheduledEvent> scheduled;
   std::deque<Event> pending;

@@ -60,18 +60,22 @@ bool NullSystem::peekEvent(Event& out) {
   return true;
 }
 
-bool NullSystem::waitForEvent(uint32_t timeoutMs) {
-  log.add("waitForEvent", std::to_string(timeoutMs));
+bool NullSystem::waitForEventUs(uint32_t timeoutUs) {
+  log.add("waitForEventUs", std::to_string(timeoutUs));
   releaseDue();
   if (!pending.empty()) return true;
   // The wait ends early when a scheduled event falls due inside it.
-  const uint32_t deadline = clockMs + timeoutMs;
-  if (!scheduled.empty() && scheduled.front().atMs < deadline) {
-    clockMs = std::max(clockMs, scheduled.front().atMs);
+  const uint64_t deadline = timeUs() + timeoutUs;
+  if (!scheduled.empty() && uint64_t{scheduled.front().atMs} * 1000 < deadline) {
+    if (scheduled.front().atMs > clockMs) {
+      clockMs = scheduled.front().atMs;
+      clockUsPart = 0;
+    }
     releaseDue();
     return true;
   }
-  clockMs = deadline;
+  clockMs = static_cast<uint32_t>(deadline / 1000);
+  clockUsPart = static_cast<uint32_t>(deadline % 1000);
   releaseDue();
   return !pending.empty();
 }
@@ -100,6 +104,8 @@ void NullSystem::sleep(uint32_t ms) {
   log.add("sleep", std::to_string(ms));
   clockMs += ms;
 }
+
+uint64_t NullSystem::timeUs() { return uint64_t{clockMs} * 1000 + clockUsPart; }
 
 uint32_t NullSystem::timeMs() {
   const uint32_t now = clockMs;

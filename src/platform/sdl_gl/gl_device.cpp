@@ -1,19 +1,14 @@
-// Graphics system and device on OpenGL 3.3 core. The device draws into a
-// back buffer of its own (a framebuffer object of the game's size) and shows
-// it scaled to the window, keeping its shape, with black bars.
-#include <epoxy/gl.h>
+// The OpenGL device's life, its back buffer and presentation, and the
+// meshes, textures and fonts it holds.
+#include "platform/sdl_gl/gl_device.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/sdl_gl/backend_parts.hpp"
-#include "platform/sdl_gl/gl_shaders.hpp"
-#include "platform/sdl_gl/gl_text.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/sdl_gl/window_state.hpp"
 
@@ -24,40 +19,8 @@ namespace {
 constexpr uint32_t MAX_BACK_BUFFER_SIDE = 8192;
 constexpr uint32_t MAX_MESH_VERTICES = 1u << 24;
 constexpr uint32_t MAX_MESH_FACES = 1u << 24;
-constexpr uint32_t TEXTURE_STAGES = 8;
 
-constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8;
-
-Matrix identity() {
-  Matrix m{};
-  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-  return m;
-}
-
-// a * b for row vectors: a point goes through a first.
-Matrix multiply(const Matrix& a, const Matrix& b) {
-  Matrix c{};
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      for (int k = 0; k < 4; ++k) c.m[i][j] += a.m[i][k] * b.m[k][j];
-  return c;
-}
-
-// Inverse of the upper 3 by 3 of m, row-major; false when it is singular.
-bool inverse3(const Matrix& m, float out[9]) {
-  const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
-  const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
-  const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
-  const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
-  const double det = a * A + b * B + c * C;
-  if (det == 0.0 || !std::isfinite(det)) return false;
-  const double r = 1.0 / det;
-  const double inv[9] = {A * r, -(b * i - c * h) * r, (b * f - c * e) * r,
-                         B * r, (a * i - c * g) * r,  -(a * f - c * d) * r,
-                         C * r, -(a * h - b * g) * r, (a * e - b * d) * r};
-  for (int k = 0; k < 9; ++k) out[k] = static_cast<float>(inv[k]);
-  return true;
-}
+}  // namespace
 
 bool validParams(const PresentParams& p, std::string& why) {
   if (p.backBufferWidth == 0 || p.backBufferHeight == 0 ||
@@ -92,7 +55,6 @@ void setContextAttributes() {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
-// Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth) {
   glGenFramebuffers(1, &fbo);
   glGenRenderbuffers(1, &color);
@@ -116,74 +78,6 @@ void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth) {
   fbo = color = depth = 0;
 }
 
-struct GlMesh {
-  GLuint vao = 0, vbo = 0, ibo = 0;
-  std::vector<SubsetRange> subsets;
-};
-
-struct LightSlot {
-  Light light{};
-  bool set = false;
-  bool enabled = false;
-};
-
-class GlDevice : public Device {
- public:
-  bool init(const PresentParams& params, std::string& error);
-  void destroy();
-  bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
-
-  Result testCooperativeLevel() override;
-  Result reset(const PresentParams& params) override;
-  Result clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override;
-  Result beginScene() override;
-  Result endScene() override;
-  Result present() override;
-  Result setRenderState(RenderState state, uint32_t value) override;
-  Result setTransform(TransformState state, const Matrix& m) override;
-  Result getTransform(TransformState state, Matrix& out) override;
-  Result setMaterial(const Material& material) override;
-  Result setTexture(uint32_t stage, TextureHandle texture) override;
-  Result setLight(uint32_t index, const Light& light) override;
-  Result lightEnable(uint32_t index, bool enable) override;
-  MeshHandle createMesh(const MeshUpload& mesh) override;
-  Result drawSubset(MeshHandle mesh, uint32_t subset) override;
-  void releaseMesh(MeshHandle mesh) override;
-  TextureHandle createTexture(const Image& image) override;
-  void releaseTexture(TextureHandle texture) override;
-  FontHandle createFont(int32_t height, uint32_t weight, const char* face) override;
-  int32_t drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
-                   uint32_t format, uint32_t argb) override;
-  void releaseFont(FontHandle font) override;
-
- private:
-  void setDefaultState();
-  void setFixedGlState();
-  void prepareDraw();
-  GlMesh* meshOf(MeshHandle mesh);
-  GLuint textureOf(TextureHandle texture) const;
-
-  PresentParams params_{};
-  uint32_t width_ = 0, height_ = 0;
-  GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
-  SceneProgram scene_;
-  TextRenderer text_;
-  bool clipControl_ = false;
-  bool programBound_ = false;
-  uint32_t dirty_ = ~0u;
-
-  uint32_t states_[RENDER_STATE_LIMIT] = {};
-  Matrix world_{}, view_{}, projection_{};
-  Material material_{};
-  TextureHandle texture_ = 0;
-  LightSlot lights_[MAX_LIGHTS];
-
-  std::vector<GlMesh> meshes_;    // handle = index + 1; vao 0 marks a free entry
-  std::vector<GLuint> textures_;  // handle = index + 1; 0 marks a free entry
-  bool inScene_ = false;
-  bool lost_ = false;
-};
-
 bool GlDevice::init(const PresentParams& params, std::string& error) {
   params_ = params;
   width_ = params.backBufferWidth;
@@ -193,7 +87,9 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
             " back buffer with 24-bit depth and 8-bit stencil cannot be made";
     return false;
   }
-  if (!buildSceneProgram(scene_, error)) return false;
+  if (!buildSceneProgram(scene_[PLAIN], false, error) ||
+      !buildSceneProgram(scene_[ALPHA_TESTED], true, error))
+    return false;
   if (!text_.init(error)) return false;
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
@@ -215,30 +111,18 @@ void GlDevice::setFixedGlState() {
   glFrontFace(GL_CW);
   glCullFace(GL_BACK);
   glDisable(GL_BLEND);
-  glUseProgram(scene_.program);
-  glUniform1i(scene_.sampler, 0);
-  glUniform1i(scene_.remapDepth, clipControl_ ? 0 : 1);
-  glUniform2f(scene_.pixelOffset, 1.0f / static_cast<float>(width_),
-              -1.0f / static_cast<float>(height_));
-  programBound_ = true;
+  for (const SceneProgram& p : scene_) {
+    glUseProgram(p.program);
+    glUniform1i(p.sampler, 0);
+    glUniform1i(p.remapDepth, clipControl_ ? 0 : 1);
+    glUniform2f(p.pixelOffset, 1.0f / static_cast<float>(width_),
+                -1.0f / static_cast<float>(height_));
+  }
+  boundProgram_ = ALPHA_TESTED;
+  boundTexture_ = ~0u;
 }
 
 // The state a freshly created or reset classic device starts with.
-void GlDevice::setDefaultState() {
-  std::fill(std::begin(states_), std::end(states_), 0u);
-  states_[static_cast<uint32_t>(RenderState::Lighting)] = 1;
-  states_[static_cast<uint32_t>(RenderState::AlphaFunc)] = CMP_ALWAYS;
-  states_[static_cast<uint32_t>(RenderState::DiffuseMaterialSource)] = MCS_COLOR1;
-  states_[static_cast<uint32_t>(RenderState::SpecularMaterialSource)] = MCS_COLOR2;
-  world_ = view_ = projection_ = identity();
-  material_ = Material{};
-  material_.diffuse = {1, 1, 1, 1};
-  texture_ = 0;
-  for (LightSlot& l : lights_) l = LightSlot{};
-  inScene_ = false;
-  dirty_ = ~0u;
-}
-
 void GlDevice::destroy() {
   text_.destroy();
   for (GlMesh& m : meshes_) {
@@ -248,11 +132,14 @@ void GlDevice::destroy() {
     glDeleteBuffers(1, &m.ibo);
   }
   meshes_.clear();
-  for (GLuint& t : textures_)
-    if (t) glDeleteTextures(1, &t);
+  for (GlTexture& t : textures_)
+    if (t.name) glDeleteTextures(1, &t.name);
   textures_.clear();
-  if (scene_.program) glDeleteProgram(scene_.program);
-  scene_ = SceneProgram{};
+  for (SceneProgram& p : scene_) {
+    if (p.program) glDeleteProgram(p.program);
+    p = SceneProgram{};
+  }
+  boundProgram_ = -1;
   deleteFramebuffer(fbo_, colorBuffer_, depthBuffer_);
 }
 
@@ -343,8 +230,12 @@ Result GlDevice::present() {
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // Black bars only where the picture leaves room for them: a software
+  // rasteriser pays for every pixel it clears.
+  if (fit.x != 0 || fit.y != 0 || fit.width != dw || fit.height != dh) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
   const bool sameSize =
       fit.width == static_cast<int32_t>(width_) && fit.height == static_cast<int32_t>(height_);
@@ -356,162 +247,6 @@ Result GlDevice::present() {
   return Result::Ok;
 }
 
-Result GlDevice::setRenderState(RenderState state, uint32_t value) {
-  const auto s = static_cast<uint32_t>(state);
-  if (s >= RENDER_STATE_LIMIT) return Result::Failed;
-  states_[s] = value;
-  dirty_ |= DIRTY_STATES;
-  return Result::Ok;
-}
-
-Result GlDevice::setTransform(TransformState state, const Matrix& m) {
-  switch (state) {
-    case TransformState::World:
-      world_ = m;
-      dirty_ |= DIRTY_TRANSFORM;
-      return Result::Ok;
-    case TransformState::View:
-      view_ = m;
-      dirty_ |= DIRTY_TRANSFORM | DIRTY_LIGHTS;
-      return Result::Ok;
-    case TransformState::Projection:
-      projection_ = m;
-      dirty_ |= DIRTY_TRANSFORM;
-      return Result::Ok;
-  }
-  return Result::Failed;
-}
-
-Result GlDevice::getTransform(TransformState state, Matrix& out) {
-  switch (state) {
-    case TransformState::World:
-      out = world_;
-      return Result::Ok;
-    case TransformState::View:
-      out = view_;
-      return Result::Ok;
-    case TransformState::Projection:
-      out = projection_;
-      return Result::Ok;
-  }
-  return Result::Failed;
-}
-
-Result GlDevice::setMaterial(const Material& material) {
-  material_ = material;
-  dirty_ |= DIRTY_MATERIAL;
-  return Result::Ok;
-}
-
-Result GlDevice::setTexture(uint32_t stage, TextureHandle texture) {
-  if (stage >= TEXTURE_STAGES) return Result::Failed;
-  if (texture != 0 && textureOf(texture) == 0) return Result::Failed;
-  // Only stage 0 takes part in drawing; the others are accepted and unused.
-  if (stage == 0) texture_ = texture;
-  return Result::Ok;
-}
-
-Result GlDevice::setLight(uint32_t index, const Light& light) {
-  if (index >= MAX_LIGHTS) return Result::Failed;
-  if (light.type != LightType::Directional && light.type != LightType::Point &&
-      light.type != LightType::Spot)
-    return Result::Failed;
-  // A directional light needs a direction: the record is refused and the
-  // previous one stays.
-  const Vec3& d = light.direction;
-  if (light.type != LightType::Point && d.x == 0 && d.y == 0 && d.z == 0) return Result::Failed;
-  lights_[index].light = light;
-  lights_[index].set = true;
-  dirty_ |= DIRTY_LIGHTS;
-  return Result::Ok;
-}
-
-Result GlDevice::lightEnable(uint32_t index, bool enable) {
-  if (index >= MAX_LIGHTS) return Result::Failed;
-  LightSlot& slot = lights_[index];
-  if (!slot.set) {
-    // Enabling a light that was never set makes the default one: white,
-    // shining along +z.
-    slot.light = Light{};
-    slot.light.type = LightType::Directional;
-    slot.light.diffuse = {1, 1, 1, 0};
-    slot.light.direction = {0, 0, 1};
-    slot.set = true;
-  }
-  slot.enabled = enable;
-  dirty_ |= DIRTY_LIGHTS;
-  return Result::Ok;
-}
-
-void GlDevice::prepareDraw() {
-  const SceneProgram& p = scene_;
-  if (!programBound_) {
-    glUseProgram(p.program);
-    programBound_ = true;
-  }
-  if (dirty_ & DIRTY_TRANSFORM) {
-    const Matrix worldView = multiply(world_, view_);
-    const Matrix worldViewProj = multiply(worldView, projection_);
-    glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &worldViewProj.m[0][0]);
-    glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
-    // The inverse transpose carries normals; uploaded untransposed, GLSL
-    // reads the transpose of the transpose.
-    float inv[9] = {};
-    inverse3(worldView, inv);
-    glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, inv);
-  }
-  if (dirty_ & DIRTY_LIGHTS) {
-    float dir[SHADER_LIGHTS * 3] = {}, diffuse[SHADER_LIGHTS * 3] = {};
-    float specular[SHADER_LIGHTS * 3] = {}, ambient[SHADER_LIGHTS * 3] = {};
-    int count = 0;
-    for (const LightSlot& slot : lights_) {
-      // The shader lights directional lights only; the game uses no others.
-      if (!slot.enabled || slot.light.type != LightType::Directional) continue;
-      const Light& l = slot.light;
-      const Vec3& d = l.direction;
-      float v[3];
-      for (int c = 0; c < 3; ++c)
-        v[c] = d.x * view_.m[0][c] + d.y * view_.m[1][c] + d.z * view_.m[2][c];
-      const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-      for (int c = 0; c < 3; ++c) dir[count * 3 + c] = len > 0 ? v[c] / len : 0.0f;
-      const float lc[3][3] = {{l.diffuse.r, l.diffuse.g, l.diffuse.b},
-                              {l.specular.r, l.specular.g, l.specular.b},
-                              {l.ambient.r, l.ambient.g, l.ambient.b}};
-      for (int c = 0; c < 3; ++c) {
-        diffuse[count * 3 + c] = lc[0][c];
-        specular[count * 3 + c] = lc[1][c];
-        ambient[count * 3 + c] = lc[2][c];
-      }
-      ++count;
-    }
-    glUniform1i(p.lightCount, count);
-    glUniform3fv(p.lightDir, SHADER_LIGHTS, dir);
-    glUniform3fv(p.lightDiffuse, SHADER_LIGHTS, diffuse);
-    glUniform3fv(p.lightSpecular, SHADER_LIGHTS, specular);
-    glUniform3fv(p.lightAmbient, SHADER_LIGHTS, ambient);
-  }
-  if (dirty_ & DIRTY_MATERIAL) {
-    const Material& m = material_;
-    glUniform4f(p.matDiffuse, m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a);
-    glUniform3f(p.matAmbient, m.ambient.r, m.ambient.g, m.ambient.b);
-    glUniform3f(p.matSpecular, m.specular.r, m.specular.g, m.specular.b);
-    glUniform3f(p.matEmissive, m.emissive.r, m.emissive.g, m.emissive.b);
-    glUniform1f(p.matPower, m.power);
-  }
-  if (dirty_ & DIRTY_STATES) {
-    auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
-    glUniform1i(p.lighting, state(RenderState::Lighting) != 0);
-    glUniform1i(p.specularEnable, state(RenderState::SpecularEnable) != 0);
-    glUniform1i(p.alphaTest, state(RenderState::AlphaTestEnable) != 0);
-    glUniform1i(p.alphaFunc, static_cast<GLint>(state(RenderState::AlphaFunc)));
-    glUniform1f(p.alphaRef, static_cast<float>(state(RenderState::AlphaRef) & 0xFF));
-  }
-  dirty_ = 0;
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, textureOf(texture_));
-  glUniform1i(p.textured, texture_ != 0);
-}
-
 GlMesh* GlDevice::meshOf(MeshHandle mesh) {
   if (mesh == 0 || mesh > meshes_.size() || !meshes_[mesh - 1].vao) return nullptr;
   return &meshes_[mesh - 1];
@@ -519,7 +254,7 @@ GlMesh* GlDevice::meshOf(MeshHandle mesh) {
 
 GLuint GlDevice::textureOf(TextureHandle texture) const {
   if (texture == 0 || texture > textures_.size()) return 0;
-  return textures_[texture - 1];
+  return textures_[texture - 1].name;
 }
 
 MeshHandle GlDevice::createMesh(const MeshUpload& m) {
@@ -617,13 +352,21 @@ TextureHandle GlDevice::createTexture(const Image& image) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  boundTexture_ = name;
+  GlTexture texture{name, 255, 0};
+  const size_t texels = size_t{image.width} * image.height;
+  for (size_t i = 0; i < texels; ++i) {
+    const int32_t a = image.rgba[i * 4 + 3];
+    texture.minAlpha = std::min(texture.minAlpha, a);
+    texture.maxAlpha = std::max(texture.maxAlpha, a);
+  }
   for (size_t i = 0; i < textures_.size(); ++i) {
-    if (!textures_[i]) {
-      textures_[i] = name;
+    if (!textures_[i].name) {
+      textures_[i] = texture;
       return static_cast<TextureHandle>(i + 1);
     }
   }
-  textures_.push_back(name);
+  textures_.push_back(texture);
   return static_cast<TextureHandle>(textures_.size());
 }
 
@@ -631,8 +374,12 @@ void GlDevice::releaseTexture(TextureHandle texture) {
   const GLuint name = textureOf(texture);
   if (!name) return;
   glDeleteTextures(1, &name);
-  textures_[texture - 1] = 0;
-  if (texture_ == texture) texture_ = 0;
+  textures_[texture - 1] = GlTexture{};
+  if (boundTexture_ == name) boundTexture_ = ~0u;
+  if (texture_ == texture) {
+    texture_ = 0;
+    markDirty(DIRTY_TEXTURED);
+  }
 }
 
 FontHandle GlDevice::createFont(int32_t height, uint32_t weight, const char* face) {
@@ -645,7 +392,8 @@ int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, con
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
                                        static_cast<int32_t>(height_));
-  programBound_ = false;
+  boundProgram_ = -1;
+  boundTexture_ = ~0u;
   return drawn;
 }
 
@@ -664,170 +412,6 @@ bool GlDevice::readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& h
   for (uint32_t y = 0; y < height_; ++y)
     std::copy_n(bottomUp.data() + (height_ - 1 - y) * row, row, rgba.data() + y * row);
   return true;
-}
-
-class GlGraphicsSystem : public GraphicsSystem {
- public:
-  uint32_t adapterModeCount(Format format) override;
-  Result enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) override;
-  Result checkDeviceType(Format displayFormat, Format backBufferFormat, bool windowed) override;
-  Result checkDepthStencilFormat(Format adapterFormat, Format depthFormat) override;
-  Result getDeviceCaps() override;
-  Device* createDevice(const PresentParams& params) override;
-  void releaseDevice(Device* device) override;
-
-  GlDevice* device() { return device_.get(); }
-
- private:
-  bool probeContext(std::string& why);
-  // Display modes with at least 24 bits of colour, in SDL's order.
-  std::vector<SDL_DisplayMode> colourModes();
-
-  std::unique_ptr<GlDevice> device_;
-  SDL_GLContext context_ = nullptr;
-  int probeResult_ = -1;  // -1 not probed yet, 0 no, 1 yes
-};
-
-std::vector<SDL_DisplayMode> GlGraphicsSystem::colourModes() {
-  std::vector<SDL_DisplayMode> modes;
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return modes;
-  const int count = SDL_GetNumDisplayModes(0);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode m{};
-    if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
-    // A driver that reports no pixel format (SDL's offscreen one) still
-    // draws whatever the back buffer holds.
-    if (m.format == SDL_PIXELFORMAT_UNKNOWN || SDL_BITSPERPIXEL(m.format) >= 24) modes.push_back(m);
-  }
-  return modes;
-}
-
-uint32_t GlGraphicsSystem::adapterModeCount(Format format) {
-  if (format != Format::X8R8G8B8) return 0;
-  return static_cast<uint32_t>(colourModes().size());
-}
-
-Result GlGraphicsSystem::enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) {
-  if (format != Format::X8R8G8B8) return Result::Failed;
-  const std::vector<SDL_DisplayMode> modes = colourModes();
-  if (mode >= modes.size()) return Result::Failed;
-  const SDL_DisplayMode& m = modes[mode];
-  out = {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
-         static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
-  return Result::Ok;
-}
-
-Result GlGraphicsSystem::checkDeviceType(Format displayFormat, Format backBufferFormat,
-                                         bool /*windowed*/) {
-  if (displayFormat != Format::X8R8G8B8 || backBufferFormat != Format::X8R8G8B8)
-    return Result::Failed;
-  return colourModes().empty() ? Result::Failed : Result::Ok;
-}
-
-bool GlGraphicsSystem::probeContext(std::string& why) {
-  setContextAttributes();
-  SDL_Window* window = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!window) {
-    why = SDL_GetError();
-    return false;
-  }
-  bool ok = false;
-  SDL_GLContext context = SDL_GL_CreateContext(window);
-  keepLibrariesLoaded();
-  if (!context) {
-    why = SDL_GetError();
-  } else if (SDL_GL_MakeCurrent(window, context) != 0) {
-    why = SDL_GetError();
-  } else if (epoxy_gl_version() < 33) {
-    why = "the driver offers OpenGL " + std::to_string(epoxy_gl_version() / 10) + "." +
-          std::to_string(epoxy_gl_version() % 10);
-  } else {
-    GLuint fbo = 0, color = 0, depth = 0;
-    ok = makeFramebuffer(16, 16, fbo, color, depth);
-    if (!ok) why = "the driver refuses a 24-bit depth, 8-bit stencil buffer";
-    deleteFramebuffer(fbo, color, depth);
-  }
-  if (context) SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  return ok;
-}
-
-Result GlGraphicsSystem::checkDepthStencilFormat(Format adapterFormat, Format depthFormat) {
-  if (adapterFormat != Format::X8R8G8B8 || depthFormat != Format::D24S8) return Result::Failed;
-  if (device_) return Result::Ok;
-  if (probeResult_ < 0) {
-    std::string why;
-    probeResult_ = probeContext(why) ? 1 : 0;
-    if (!probeResult_)
-      std::fprintf(stderr,
-                   "riderozad: no OpenGL 3.3 core context with a 24-bit depth and 8-bit stencil "
-                   "buffer can be made: %s\n",
-                   why.c_str());
-  }
-  return probeResult_ ? Result::Ok : Result::Failed;
-}
-
-Result GlGraphicsSystem::getDeviceCaps() {
-  return SDL_WasInit(SDL_INIT_VIDEO) ? Result::Ok : Result::Failed;
-}
-
-Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
-  auto fail = [&](const std::string& why) -> Device* {
-    std::fprintf(stderr, "riderozad: cannot create the OpenGL device: %s\n", why.c_str());
-    if (device_) device_->destroy();
-    device_.reset();
-    if (context_) SDL_GL_DeleteContext(context_);
-    context_ = nullptr;
-    closeDeviceWindow();
-    return nullptr;
-  };
-  if (device_) {
-    std::fprintf(stderr, "riderozad: cannot create a second OpenGL device\n");
-    return nullptr;
-  }
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return fail("SDL video is not running");
-  std::string why;
-  if (!validParams(params, why)) return fail(why);
-  setContextAttributes();
-  SDL_Window* window =
-      openDeviceWindow(params.windowed == 0, params.backBufferWidth, params.backBufferHeight);
-  if (!window) return fail(std::string("no window: ") + SDL_GetError());
-  context_ = SDL_GL_CreateContext(window);
-  keepLibrariesLoaded();
-  if (!context_) return fail(std::string("no OpenGL 3.3 core context: ") + SDL_GetError());
-  if (SDL_GL_MakeCurrent(window, context_) != 0) return fail(SDL_GetError());
-  if (epoxy_gl_version() < 33) return fail("the driver offers no OpenGL 3.3");
-  // A refused swap interval (as under a virtual X server) is no error.
-  SDL_GL_SetSwapInterval(params.presentationInterval == PRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
-  device_ = std::make_unique<GlDevice>();
-  if (!device_->init(params, why)) return fail(why);
-  return device_.get();
-}
-
-void GlGraphicsSystem::releaseDevice(Device* device) {
-  if (!device || device != device_.get()) return;
-  device_->destroy();
-  device_.reset();
-  if (context_) SDL_GL_DeleteContext(context_);
-  context_ = nullptr;
-  closeDeviceWindow();
-}
-
-GlGraphicsSystem& theGraphics() {
-  static GlGraphicsSystem instance;
-  return instance;
-}
-
-}  // namespace
-
-GraphicsSystem* graphicsService() { return &theGraphics(); }
-
-void shutDownGraphics() { theGraphics().releaseDevice(theGraphics().device()); }
-
-bool readBackBuffer(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
-  GlDevice* device = theGraphics().device();
-  if (!device) return false;
-  return device->readBack(rgba, width, height);
 }
 
 }  // namespace platform::sdl_gl

@@ -1,5 +1,9 @@
 #include "platform/sdl_gl/gl_shaders.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace platform::sdl_gl {
 
 namespace {
@@ -71,16 +75,20 @@ void main() {
 
 // Stage 0 modulates texture and lit colour and takes the texture's alpha;
 // specular is added after it; the alpha test compares 0..255 with the
-// reference using the classic comparison numbers.
-constexpr const char* SCENE_FRAGMENT = R"(#version 330 core
-in vec4 vColor;
+// reference using the classic comparison numbers. The test is compiled in
+// only where it can reject a fragment: a shader that may discard loses the
+// rasteriser's early depth test for the whole draw.
+constexpr const char* SCENE_FRAGMENT_HEAD = R"(#version 330 core
+)";
+constexpr const char* ALPHA_TEST_ON = R"(#define ALPHA_TEST 1
+)";
+constexpr const char* SCENE_FRAGMENT = R"(in vec4 vColor;
 in vec3 vSpecular;
 in vec2 vUv;
 
 uniform bool textured;
 uniform sampler2D sampler;
 uniform bool specularEnable;
-uniform bool alphaTest;
 uniform int alphaFunc;
 uniform float alphaRef;
 
@@ -93,19 +101,19 @@ void main() {
     c = vec4(t.rgb * vColor.rgb, t.a);
   }
   if (specularEnable) c.rgb = min(c.rgb + vSpecular, vec3(1.0));
-  if (alphaTest) {
-    float a = floor(c.a * 255.0 + 0.5);
-    bool pass;
-    if (alphaFunc == 1) pass = false;
-    else if (alphaFunc == 2) pass = a < alphaRef;
-    else if (alphaFunc == 3) pass = a == alphaRef;
-    else if (alphaFunc == 4) pass = a <= alphaRef;
-    else if (alphaFunc == 5) pass = a > alphaRef;
-    else if (alphaFunc == 6) pass = a != alphaRef;
-    else if (alphaFunc == 7) pass = a >= alphaRef;
-    else pass = true;
-    if (!pass) discard;
-  }
+#ifdef ALPHA_TEST
+  float a = floor(c.a * 255.0 + 0.5);
+  bool pass;
+  if (alphaFunc == 1) pass = false;
+  else if (alphaFunc == 2) pass = a < alphaRef;
+  else if (alphaFunc == 3) pass = a == alphaRef;
+  else if (alphaFunc == 4) pass = a <= alphaRef;
+  else if (alphaFunc == 5) pass = a > alphaRef;
+  else if (alphaFunc == 6) pass = a != alphaRef;
+  else if (alphaFunc == 7) pass = a >= alphaRef;
+  else pass = true;
+  if (!pass) discard;
+#endif
   outColor = c;
 }
 )";
@@ -132,9 +140,10 @@ void main() {
 }
 )";
 
-GLuint compile(GLenum type, const char* source, std::string& error) {
+// The source in parts, joined in order: the version line must come first.
+GLuint compile(GLenum type, const std::vector<const char*>& source, std::string& error) {
   const GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
+  glShaderSource(shader, static_cast<GLsizei>(source.size()), source.data(), nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -146,7 +155,12 @@ GLuint compile(GLenum type, const char* source, std::string& error) {
   return 0;
 }
 
-GLuint link(const char* vertexSource, const char* fragmentSource, std::string& error) {
+GLuint compile(GLenum type, const char* source, std::string& error) {
+  return compile(type, std::vector<const char*>{source}, error);
+}
+
+GLuint link(const char* vertexSource, const std::vector<const char*>& fragmentSource,
+            std::string& error) {
   const GLuint vs = compile(GL_VERTEX_SHADER, vertexSource, error);
   if (!vs) return 0;
   const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource, error);
@@ -172,8 +186,10 @@ GLuint link(const char* vertexSource, const char* fragmentSource, std::string& e
 
 }  // namespace
 
-bool buildSceneProgram(SceneProgram& p, std::string& error) {
-  p.program = link(SCENE_VERTEX, SCENE_FRAGMENT, error);
+bool buildSceneProgram(SceneProgram& p, bool alphaTest, std::string& error) {
+  std::vector<const char*> fragment{SCENE_FRAGMENT_HEAD, SCENE_FRAGMENT};
+  if (alphaTest) fragment.insert(fragment.begin() + 1, ALPHA_TEST_ON);
+  p.program = link(SCENE_VERTEX, fragment, error);
   if (!p.program) return false;
   const GLuint g = p.program;
   p.worldViewProj = glGetUniformLocation(g, "worldViewProj");
@@ -195,18 +211,53 @@ bool buildSceneProgram(SceneProgram& p, std::string& error) {
   p.matPower = glGetUniformLocation(g, "matPower");
   p.textured = glGetUniformLocation(g, "textured");
   p.sampler = glGetUniformLocation(g, "sampler");
-  p.alphaTest = glGetUniformLocation(g, "alphaTest");
   p.alphaFunc = glGetUniformLocation(g, "alphaFunc");
   p.alphaRef = glGetUniformLocation(g, "alphaRef");
   return true;
 }
 
 bool buildTextProgram(TextProgram& p, std::string& error) {
-  p.program = link(TEXT_VERTEX, TEXT_FRAGMENT, error);
+  p.program = link(TEXT_VERTEX, {TEXT_FRAGMENT}, error);
   if (!p.program) return false;
   p.viewSize = glGetUniformLocation(p.program, "viewSize");
   p.color = glGetUniformLocation(p.program, "color");
   p.sampler = glGetUniformLocation(p.program, "sampler");
+  return true;
+}
+
+}  // namespace platform::sdl_gl
+
+namespace platform::sdl_gl {
+
+bool alphaTestPassesAll(uint32_t func, uint32_t ref, int32_t minAlpha, int32_t maxAlpha) {
+  const int32_t r = static_cast<int32_t>(ref & 0xFF);
+  switch (func) {
+    case CMP_NEVER:
+      return false;
+    case CMP_LESS:
+      return maxAlpha < r;
+    case CMP_EQUAL:
+      return minAlpha == r && maxAlpha == r;
+    case CMP_LESSEQUAL:
+      return maxAlpha <= r;
+    case CMP_GREATER:
+      return minAlpha > r;
+    case CMP_NOTEQUAL:
+      return r < minAlpha || r > maxAlpha;
+    case CMP_GREATEREQUAL:
+      return minAlpha >= r;
+    default:
+      return true;  // the shader lets every other number pass
+  }
+}
+
+bool alphaRangeOf(float alpha, int32_t& minAlpha, int32_t& maxAlpha) {
+  if (!std::isfinite(alpha)) return false;
+  // The shader rounds alpha * 255 in single precision; a value near a
+  // rounding edge may fall either way, so both neighbours count.
+  const double x = std::clamp(static_cast<double>(alpha) * 255.0, -16.0, 272.0);
+  minAlpha = static_cast<int32_t>(std::floor(x + 0.5 - 1e-3));
+  maxAlpha = static_cast<int32_t>(std::floor(x + 0.5 + 1e-3));
   return true;
 }
 

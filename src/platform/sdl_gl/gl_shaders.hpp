@@ -4,7 +4,10 @@
 
 #include <epoxy/gl.h>
 
+#include <cstdint>
 #include <string>
+
+#include "platform/graphics.hpp"
 
 namespace platform::sdl_gl {
 
@@ -16,7 +19,7 @@ struct SceneProgram {
   GLint remapDepth = -1, lighting = -1, specularEnable = -1;
   GLint lightCount = -1, lightDir = -1, lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1;
   GLint matDiffuse = -1, matAmbient = -1, matSpecular = -1, matEmissive = -1, matPower = -1;
-  GLint textured = -1, sampler = -1, alphaTest = -1, alphaFunc = -1, alphaRef = -1;
+  GLint textured = -1, sampler = -1, alphaFunc = -1, alphaRef = -1;
 };
 
 struct TextProgram {
@@ -25,7 +28,17 @@ struct TextProgram {
 };
 
 // False with the compiler's log in `error` when a program cannot be built.
-bool buildSceneProgram(SceneProgram& out, std::string& error);
+// `alphaTest` builds the program that discards what the alpha test rejects;
+// without it every fragment is kept.
+bool buildSceneProgram(SceneProgram& out, bool alphaTest, std::string& error);
 bool buildTextProgram(TextProgram& out, std::string& error);
+
+// True when the alpha test with comparison `func` and reference `ref` (its
+// low 8 bits) lets every alpha from minAlpha to maxAlpha (0..255) pass, so
+// a draw whose fragments all lie in that range needs no test.
+bool alphaTestPassesAll(uint32_t func, uint32_t ref, int32_t minAlpha, int32_t maxAlpha);
+// The 0..255 alphas the shader can make of a constant alpha; false when it
+// is not a number.
+bool alphaRangeOf(float alpha, int32_t& minAlpha, int32_t& maxAlpha);
 
 }  // namespace platform::sdl_gl

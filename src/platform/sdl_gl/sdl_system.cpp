@@ -1,7 +1,9 @@
 // System and keyboard services on SDL2.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <deque>
+#include <thread>
 
 #include "platform/sdl_gl/backend_parts.hpp"
 #include "platform/sdl_gl/key_codes.hpp"
@@ -98,13 +100,18 @@ class SdlSystem : public System {
   void showMainWindow() override {}
   void updateMainWindow() override {}
   bool peekEvent(Event& out) override;
-  bool waitForEvent(uint32_t timeoutMs) override;
+  bool waitForEventUs(uint32_t timeoutUs) override;
   void postQuit(int32_t exitCode) override;
   bool isMainWindowActive() override;
   void showCursor(bool visible) override;
   Rect clientRect() override;
   void sleep(uint32_t ms) override { SDL_Delay(ms); }
   uint32_t timeMs() override { return static_cast<uint32_t>(SDL_GetTicks64()); }
+  uint64_t timeUs() override {
+    static const uint64_t frequency = SDL_GetPerformanceFrequency();
+    const uint64_t ticks = SDL_GetPerformanceCounter();
+    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+  }
 
   // Events taken off SDL's queue by a wait, handed out by the next peeks.
   std::deque<Event> held;
@@ -226,23 +233,31 @@ bool SdlSystem::peekEvent(Event& out) {
   return false;
 }
 
-bool SdlSystem::waitForEvent(uint32_t timeoutMs) {
+bool SdlSystem::waitForEventUs(uint32_t timeoutUs) {
   if (!held.empty()) return true;
-  const uint64_t deadline = SDL_GetTicks64() + timeoutMs;
+  const uint64_t deadline = timeUs() + timeoutUs;
   for (;;) {
     SDL_Event e;
     Event out;
-    const uint64_t now = SDL_GetTicks64();
-    const int wait =
-        now >= deadline ? 0 : static_cast<int>(std::min<uint64_t>(deadline - now, 1u << 30));
-    // SDL_WaitEventTimeout sleeps on the display connection; a zero wait
-    // only looks at what is pending.
-    const int got = wait > 0 ? SDL_WaitEventTimeout(&e, wait) : SDL_PollEvent(&e);
+    const uint64_t now = timeUs();
+    const uint64_t left = now >= deadline ? 0 : deadline - now;
+    // SDL_WaitEventTimeout sleeps on the display connection in whole
+    // milliseconds and may oversleep by one: it takes all but the last two,
+    // and short sleeps that look at the queue between them take the rest.
+    int got = 0;
+    if (left > 2000) {
+      got =
+          SDL_WaitEventTimeout(&e, static_cast<int>(std::min<uint64_t>(left / 1000 - 1, 1u << 30)));
+    } else {
+      got = SDL_PollEvent(&e);
+      if (!got && left > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min<uint64_t>(left, 250)));
+    }
     if (got && translate(e, out)) {
       held.push_back(std::move(out));
       return true;
     }
-    if (!got && SDL_GetTicks64() >= deadline) return false;
+    if (!got && timeUs() >= deadline) return false;
   }
 }
 

@@ -1,0 +1,117 @@
+// The OpenGL device: its record and the helpers its files share. The device
+// draws into a back buffer of its own (a framebuffer object of the game's
+// size) and shows it scaled to the window, keeping its shape, with black
+// bars. gl_device.cpp holds its life, buffers and resources, gl_draw_state.cpp
+// the fixed-function states and what they make of a draw, gl_graphics.cpp the
+// graphics system that creates it.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/graphics.hpp"
+#include "platform/sdl_gl/gl_shaders.hpp"
+#include "platform/sdl_gl/gl_text.hpp"
+
+namespace platform::sdl_gl {
+
+constexpr uint32_t TEXTURE_STAGES = 8;
+
+constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8,
+                   DIRTY_TEXTURED = 16;
+
+// The two scene programs: without and with the alpha test's discard.
+constexpr int PLAIN = 0, ALPHA_TESTED = 1;
+
+// False with the reason in `why` for parameters the device cannot take.
+bool validParams(const PresentParams& p, std::string& why);
+void setContextAttributes();
+// Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
+bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth);
+void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);
+
+struct GlMesh {
+  GLuint vao = 0, vbo = 0, ibo = 0;
+  std::vector<SubsetRange> subsets;
+};
+
+// A texture and the range of its texels' alphas: the sampler reads the top
+// level with point sampling only, so every fragment's alpha is one of them.
+struct GlTexture {
+  GLuint name = 0;
+  int32_t minAlpha = 0, maxAlpha = 255;
+};
+
+struct LightSlot {
+  Light light{};
+  bool set = false;
+  bool enabled = false;
+};
+
+class GlDevice : public Device {
+ public:
+  bool init(const PresentParams& params, std::string& error);
+  void destroy();
+  bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
+
+  Result testCooperativeLevel() override;
+  Result reset(const PresentParams& params) override;
+  Result clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override;
+  Result beginScene() override;
+  Result endScene() override;
+  Result present() override;
+  Result setRenderState(RenderState state, uint32_t value) override;
+  Result setTransform(TransformState state, const Matrix& m) override;
+  Result getTransform(TransformState state, Matrix& out) override;
+  Result setMaterial(const Material& material) override;
+  Result setTexture(uint32_t stage, TextureHandle texture) override;
+  Result setLight(uint32_t index, const Light& light) override;
+  Result lightEnable(uint32_t index, bool enable) override;
+  MeshHandle createMesh(const MeshUpload& mesh) override;
+  Result drawSubset(MeshHandle mesh, uint32_t subset) override;
+  void releaseMesh(MeshHandle mesh) override;
+  TextureHandle createTexture(const Image& image) override;
+  void releaseTexture(TextureHandle texture) override;
+  FontHandle createFont(int32_t height, uint32_t weight, const char* face) override;
+  int32_t drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
+                   uint32_t format, uint32_t argb) override;
+  void releaseFont(FontHandle font) override;
+
+ private:
+  void setDefaultState();
+  void markDirty(uint32_t bits) { dirty_[PLAIN] |= bits, dirty_[ALPHA_TESTED] |= bits; }
+  void setFixedGlState();
+  void prepareDraw();
+  void uploadUniforms(const SceneProgram& p, uint32_t dirty);
+  bool needsAlphaTest() const;
+  GlMesh* meshOf(MeshHandle mesh);
+  GLuint textureOf(TextureHandle texture) const;
+
+  PresentParams params_{};
+  uint32_t width_ = 0, height_ = 0;
+  GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
+  SceneProgram scene_[2];
+  TextRenderer text_;
+  bool clipControl_ = false;
+  // What GL has bound, so that nothing is bound twice; -1 and ~0u: unknown,
+  // after the text renderer or a texture upload has bound its own.
+  int boundProgram_ = -1;
+  GLuint boundTexture_ = ~0u;
+  uint32_t dirty_[2] = {~0u, ~0u};  // uniforms each program has yet to receive
+
+  uint32_t states_[RENDER_STATE_LIMIT] = {};
+  Matrix world_{}, view_{}, projection_{};
+  Material material_{};
+  TextureHandle texture_ = 0;
+  LightSlot lights_[MAX_LIGHTS];
+
+  std::vector<GlMesh> meshes_;       // handle = index + 1; vao 0 marks a free entry
+  std::vector<GlTexture> textures_;  // handle = index + 1; name 0 marks a free entry
+  bool inScene_ = false;
+  bool lost_ = false;
+};
+
+}  // namespace platform::sdl_gl
