@@ -18,7 +18,12 @@ Music* musicService();
 HWND mainWindowHandle();
 HINSTANCE instanceHandle();
 
+// Opens the DirectInput keyboard; a failure is said once on stderr and the
+// keyboard then reads every key as released.
+void startUpKeyboard();
+
 void shutDownGraphics();
+void shutDownKeyboard();
 void shutDownMusic();
 void shutDownSystem();
 
