@@ -52,11 +52,10 @@ TEST_F(Text, DrawsInItsColourFromTheRectanglesTopLeftAndNowhereElse) {
   EXPECT_GT(ink.right, 280 + 62 * 4);
 }
 
-TEST_F(Text, IsClippedToItsRectangleAndLeavesTheDepthAndAlphaTestsOn) {
+TEST_F(Text, IsClippedToItsRectangleAndLeavesTheGamesStatesAsTheyWere) {
   const FontHandle font = device->createFont(62, 400, "");
   ASSERT_NE(font, 0u);
-  // A red quad on the left half at depth 0.3, then the text, then a green
-  // quad behind the red one and a white one whose alpha fails the test.
+  // The left half of the screen, or with a world matrix a part of it.
   const MeshVertex v[4] = {{{-1, -1, 0}, {0, 0, -1}, {0, 0}},
                            {{-1, 1, 0}, {0, 0, -1}, {0, 0}},
                            {{0, 1, 0}, {0, 0, -1}, {0, 0}},
@@ -64,37 +63,40 @@ TEST_F(Text, IsClippedToItsRectangleAndLeavesTheDepthAndAlphaTestsOn) {
   const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
   const SubsetRange all{0, 2};
   const MeshHandle half = device->createMesh({v, 4, idx, 2, &all, 1});
-  Material m{};
-  m.diffuse = {0, 0, 0, 1};
-  m.emissive = {1, 0, 0, 1};
-  Matrix at = identityMatrix();
-  at.m[3][2] = 0.3f;
+  const auto draw = [&](float x, float y, float height, float z, float r, float g, float b,
+                        float a) {
+    Matrix at = identityMatrix();
+    at.m[1][1] = height;
+    at.m[3][0] = x;
+    at.m[3][1] = y;
+    at.m[3][2] = z;
+    Material m{};
+    m.diffuse = {0, 0, 0, a};
+    m.emissive = {r, g, b, 1};
+    device->setTransform(TransformState::World, at);
+    device->setMaterial(m);
+    device->setTexture(0, 0);  // as the game does before each subset
+    device->drawSubset(half, 0);
+  };
   device->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1, 0);
   device->beginScene();
   device->setRenderState(RenderState::AlphaTestEnable, 1);
   device->setRenderState(RenderState::AlphaFunc, CMP_GREATEREQUAL);
   device->setRenderState(RenderState::AlphaRef, 200);
-  device->setTransform(TransformState::World, at);
-  device->setMaterial(m);
-  device->drawSubset(half, 0);
+  draw(0, 0, 1, 0.3f, 1, 0, 0, 1);  // red, left
   device->drawText(font, "WWWWWWWW", -1, Rect{600, 200, 660, 230}, TEXT_LEFT_TOP, 0xFFFFFFFF);
-  at.m[3][2] = 0.6f;
-  device->setTransform(TransformState::World, at);
-  m.emissive = {0, 1, 0, 1};
-  device->setMaterial(m);
-  device->drawSubset(half, 0);
-  at.m[3][0] = 1;  // the right half, where the text is
-  at.m[3][2] = 0.9f;
-  device->setTransform(TransformState::World, at);
-  m.emissive = {1, 1, 1, 1};
-  m.diffuse.a = 0.5f;
-  device->setMaterial(m);
-  device->drawSubset(half, 0);
+  // After the text: the depth test hides green behind red; blue lands in the
+  // lower right, outside the text's rectangle; the alpha test cuts away the
+  // half-transparent white in front of it.
+  draw(0, 0, 1, 0.6f, 0, 1, 0, 1);
+  draw(1, -0.5f, 0.5f, 0.5f, 0, 0, 1, 1);
+  draw(1, -0.5f, 0.5f, 0.2f, 1, 1, 1, 0.5f);
   device->endScene();
   EXPECT_RGB_NEAR(pixel(256, 384), 255, 0, 0, 0);
-  EXPECT_RGB_NEAR(pixel(768, 600), 0, 0, 0, 0);
-  const Ink ink = inkOf([&](int x, int y) { return x < 512 ? std::array<int, 4>{} : pixel(x, y); },
-                        255, 255, 255);
+  EXPECT_RGB_NEAR(pixel(768, 600), 0, 0, 255, 0);
+  const Ink ink =
+      inkOf([&](int x, int y) { return x < 512 || y >= 384 ? std::array<int, 4>{} : pixel(x, y); },
+            255, 255, 255);
   EXPECT_GT(ink.full, 0);
   EXPECT_GE(ink.left, 600);
   EXPECT_GE(ink.top, 200);

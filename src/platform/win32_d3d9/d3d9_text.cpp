@@ -28,75 +28,68 @@ uint32_t powerOfTwoAtLeast(int32_t v) {
   return p;
 }
 
-// The states a text quad needs, and the value each had before, so that the
-// game's own states come back unchanged.
-const D3DRENDERSTATETYPE SAVED_STATES[] = {D3DRS_ZENABLE,
-                                           D3DRS_ZWRITEENABLE,
-                                           D3DRS_CULLMODE,
-                                           D3DRS_ALPHABLENDENABLE,
-                                           D3DRS_SRCBLEND,
-                                           D3DRS_DESTBLEND,
-                                           D3DRS_BLENDOP,
-                                           D3DRS_ALPHATESTENABLE,
-                                           D3DRS_SCISSORTESTENABLE,
-                                           D3DRS_FOGENABLE,
-                                           D3DRS_SPECULARENABLE,
-                                           D3DRS_STENCILENABLE,
-                                           D3DRS_SEPARATEALPHABLENDENABLE,
-                                           D3DRS_COLORWRITEENABLE};
-const DWORD TEXT_STATES[] = {D3DZB_FALSE,
-                             FALSE,
-                             D3DCULL_NONE,
-                             TRUE,
-                             D3DBLEND_SRCALPHA,
-                             D3DBLEND_INVSRCALPHA,
-                             D3DBLENDOP_ADD,
-                             FALSE,
-                             TRUE,
-                             FALSE,
-                             FALSE,
-                             FALSE,
-                             FALSE,
-                             0xF};
-static_assert(std::size(SAVED_STATES) == std::size(TEXT_STATES));
+// The states a text quad needs. Each is read first and set back after, so
+// the game's own states come back unchanged.
+template <class State>
+struct Setting {
+  State state;
+  DWORD value;
+};
 
-const D3DTEXTURESTAGESTATETYPE SAVED_STAGE[] = {D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
-                                                D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
+const Setting<D3DRENDERSTATETYPE> TEXT_STATES[] = {
+    {D3DRS_ZENABLE, D3DZB_FALSE},
+    {D3DRS_ZWRITEENABLE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_NONE},
+    {D3DRS_ALPHABLENDENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
+    {D3DRS_ALPHATESTENABLE, FALSE},
+    {D3DRS_SCISSORTESTENABLE, TRUE},
+    {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_SPECULARENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+};
 // Colour from the vertex, alpha the vertex's times the coverage.
-const DWORD TEXT_STAGE[] = {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE,
-                            D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE};
-
-const D3DSAMPLERSTATETYPE SAVED_SAMPLER[] = {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_MINFILTER,
-                                             D3DSAMP_MAGFILTER, D3DSAMP_MIPFILTER};
-const DWORD TEXT_SAMPLER[] = {D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP, D3DTEXF_POINT, D3DTEXF_POINT,
-                              D3DTEXF_NONE};
+const Setting<D3DTEXTURESTAGESTATETYPE> TEXT_STAGE[] = {
+    {D3DTSS_COLOROP, D3DTOP_MODULATE}, {D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+};
+const Setting<D3DSAMPLERSTATETYPE> TEXT_SAMPLER[] = {
+    {D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP}, {D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP},
+    {D3DSAMP_MINFILTER, D3DTEXF_POINT},    {D3DSAMP_MAGFILTER, D3DTEXF_POINT},
+    {D3DSAMP_MIPFILTER, D3DTEXF_NONE},
+};
 
 struct SavedStates {
-  DWORD states[std::size(SAVED_STATES)] = {};
-  DWORD stage[std::size(SAVED_STAGE)] = {};
-  DWORD sampler[std::size(SAVED_SAMPLER)] = {};
+  DWORD states[std::size(TEXT_STATES)] = {};
+  DWORD stage[std::size(TEXT_STAGE)] = {};
+  DWORD sampler[std::size(TEXT_SAMPLER)] = {};
   IDirect3DBaseTexture9* texture = nullptr;
   DWORD fvf = 0;
   RECT scissor{};
 
   void take(IDirect3DDevice9* d) {
-    for (size_t i = 0; i < std::size(SAVED_STATES); ++i)
-      d->GetRenderState(SAVED_STATES[i], &states[i]);
-    for (size_t i = 0; i < std::size(SAVED_STAGE); ++i)
-      d->GetTextureStageState(0, SAVED_STAGE[i], &stage[i]);
-    for (size_t i = 0; i < std::size(SAVED_SAMPLER); ++i)
-      d->GetSamplerState(0, SAVED_SAMPLER[i], &sampler[i]);
+    for (size_t i = 0; i < std::size(TEXT_STATES); ++i)
+      d->GetRenderState(TEXT_STATES[i].state, &states[i]);
+    for (size_t i = 0; i < std::size(TEXT_STAGE); ++i)
+      d->GetTextureStageState(0, TEXT_STAGE[i].state, &stage[i]);
+    for (size_t i = 0; i < std::size(TEXT_SAMPLER); ++i)
+      d->GetSamplerState(0, TEXT_SAMPLER[i].state, &sampler[i]);
     d->GetTexture(0, &texture);
     d->GetFVF(&fvf);
     d->GetScissorRect(&scissor);
   }
   void giveBack(IDirect3DDevice9* d) {
-    for (size_t i = 0; i < std::size(SAVED_STATES); ++i)
-      d->SetRenderState(SAVED_STATES[i], states[i]);
-    for (size_t i = 0; i < std::size(SAVED_STAGE); ++i)
-      d->SetTextureStageState(0, SAVED_STAGE[i], stage[i]);
-    for (size_t i = 0; i < std::size(SAVED_SAMPLER); ++i)
-      d->SetSamplerState(0, SAVED_SAMPLER[i], sampler[i]);
+    for (size_t i = 0; i < std::size(TEXT_STATES); ++i)
+      d->SetRenderState(TEXT_STATES[i].state, states[i]);
+    for (size_t i = 0; i < std::size(TEXT_STAGE); ++i)
+      d->SetTextureStageState(0, TEXT_STAGE[i].state, stage[i]);
+    for (size_t i = 0; i < std::size(TEXT_SAMPLER); ++i)
+      d->SetSamplerState(0, TEXT_SAMPLER[i].state, sampler[i]);
     d->SetTexture(0, texture);
     if (texture) texture->Release();
     texture = nullptr;
@@ -106,12 +99,9 @@ struct SavedStates {
 };
 
 void setTextStates(IDirect3DDevice9* d, const RECT& clip) {
-  for (size_t i = 0; i < std::size(SAVED_STATES); ++i)
-    d->SetRenderState(SAVED_STATES[i], TEXT_STATES[i]);
-  for (size_t i = 0; i < std::size(SAVED_STAGE); ++i)
-    d->SetTextureStageState(0, SAVED_STAGE[i], TEXT_STAGE[i]);
-  for (size_t i = 0; i < std::size(SAVED_SAMPLER); ++i)
-    d->SetSamplerState(0, SAVED_SAMPLER[i], TEXT_SAMPLER[i]);
+  for (const auto& s : TEXT_STATES) d->SetRenderState(s.state, s.value);
+  for (const auto& s : TEXT_STAGE) d->SetTextureStageState(0, s.state, s.value);
+  for (const auto& s : TEXT_SAMPLER) d->SetSamplerState(0, s.state, s.value);
   d->SetFVF(TEXT_FVF);
   d->SetScissorRect(&clip);
 }
