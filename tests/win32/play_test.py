@@ -24,19 +24,9 @@ import sound  # noqa: E402
 import views  # noqa: E402
 import xsession  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
-from wine_game import WineGame  # noqa: E402
+from wine_game import SessionScreen, WineGame  # noqa: E402
 from views import DIAL, GREY, GROUND, HORIZON_BAND, SKY_BAND, is_needle  # noqa: E402
 from xsession import TestFailure, wait_for  # noqa: E402
-
-
-class SessionScreen(xsession.XServer):
-    """The X server the Wine session already runs."""
-
-    def __init__(self, display):
-        self.display = display
-
-    def close(self):
-        pass
 
 
 class PrivatePulse:

@@ -10,6 +10,24 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import xsession  # noqa: E402
 
 
+class SessionScreen(xsession.XServer):
+    """The X server the Wine session already runs."""
+
+    def __init__(self, display):
+        self.display = display
+
+    def close(self):
+        pass
+
+
+def windows_named(server, name):
+    """Ids of the visible windows titled name."""
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                            env=server.env(), stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=10)
+    return result.stdout.decode().split()
+
+
 class WineGame(xsession.Game):
     """The game started by wine from an empty folder of its own, so that it
     must move to its own folder to find its files; extra_env is added to the
