@@ -45,12 +45,17 @@ DWORD WINAPI copyMessages(void*) {
   return 0;
 }
 
-// Points the C library's standard error at a handle of ours.
-void redirectStandardError(HANDLE h, int flags) {
+// Points the C library's standard error at a handle of ours, which it then
+// owns. False, with the handle closed, when it cannot.
+bool redirectStandardError(HANDLE h, int flags) {
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
-  if (fd < 0) return;
-  _dup2(fd, _fileno(stderr));
+  if (fd < 0) {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return false;
+  }
+  const bool moved = _dup2(fd, _fileno(stderr)) == 0;
   _close(fd);
+  return moved;
 }
 
 }  // namespace
@@ -78,7 +83,8 @@ void startPassingMessages() {
     return;
   }
   std::fflush(stderr);
-  // Binary: lines end in "\n" as the game writes them, on a console too.
+  // Binary: lines end in "\n" as the game writes them, on a console too. If
+  // the write end cannot be put in place it is closed, and the copier ends.
   redirectStandardError(writeEnd, _O_WRONLY | _O_BINARY);
 }
 
@@ -92,12 +98,16 @@ std::string stopPassingMessages() {
                     DUPLICATE_SAME_ACCESS);
   if (back == INVALID_HANDLE_VALUE)
     back = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  redirectStandardError(back, _O_WRONLY | _O_BINARY);
+  // Whatever happens, the pipe's write end must close, or the copier waits
+  // for ever.
+  if (!redirectStandardError(back, _O_WRONLY | _O_BINARY)) _close(_fileno(stderr));
   WaitForSingleObject(copier, INFINITE);
   CloseHandle(copier);
   CloseHandle(readEnd);
+  if (usable(target)) CloseHandle(target);
   copier = nullptr;
   readEnd = nullptr;
+  target = INVALID_HANDLE_VALUE;
   std::string text;
   text.swap(said);
   return text;
