@@ -10,6 +10,7 @@ recording of a failed run are kept in the output folder."""
 
 import argparse
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -22,7 +23,6 @@ sys.path.insert(0, HERE)
 import picture  # noqa: E402
 import sound  # noqa: E402
 import views  # noqa: E402
-import xsession  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
 from wine_game import SessionScreen, WineGame  # noqa: E402
 from views import DIAL, GREY, GROUND, HORIZON_BAND, SKY_BAND, is_needle  # noqa: E402
@@ -236,7 +236,6 @@ def start_foreground(play):
 
 def read_line(process, timeout):
     """A line of the process's output, or "" at its end or after timeout."""
-    import select
     if not select.select([process.stdout], [], [], timeout)[0]:
         return ""
     return process.stdout.readline().decode(errors="replace").strip()
