@@ -1,5 +1,6 @@
 // frame_report [SCRIPT]: plays a scripted drive through the game's own
-// start-up and frames on the sdl_gl device and reports frames per second,
+// start-up and frames on the platform's device (report_backend.hpp) and
+// reports frames per second,
 // milliseconds per frame (median and 95th percentile) and how the frame time
 // splits between the game's own code and the device, beside a baseline of
 // the same device only clearing and presenting, measured in the same run.
@@ -7,11 +8,8 @@
 // SCRIPT is a key script in the replay tool's format (default: drive.txt
 // beside this file). The clock is the script's, so the drive takes the same
 // path on any machine; the frames run back to back, unpaced, and the wall
-// time of each is measured. Runs offscreen (SDL_VIDEODRIVER=offscreen) unless
-// told otherwise, in the build's run folder when the working folder has no
-// Data/.
-#include <epoxy/gl.h>
-#include <unistd.h>
+// time of each is measured. Runs in the build's run folder when the working
+// folder has no Data/.
 
 #include <algorithm>
 #include <chrono>
@@ -23,9 +21,9 @@
 
 #include "app/entry.hpp"
 #include "app/main_loop.hpp"
-#include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
+#include "report_backend.hpp"
 #include "script.hpp"
 #include "sim/scene.hpp"
 
@@ -77,7 +75,7 @@ class TimedDevice : public Device {
   Result present() override {
     DeviceTimer t;
     const Result r = inner_->present();
-    glFinish();
+    finishPicture();
     return r;
   }
   Result setRenderState(RenderState s, uint32_t v) override {
@@ -303,14 +301,13 @@ int main(int argc, char** argv) {
   }
 
   std::error_code ec;
-  if (!std::filesystem::is_directory("Data", ec) && chdir(FRAME_REPORT_RUN_DIR) != 0) {
+  if (!std::filesystem::is_directory("Data", ec) &&
+      (std::filesystem::current_path(FRAME_REPORT_RUN_DIR, ec), ec)) {
     std::fprintf(stderr, "frame_report: no Data/ here and no run folder %s\n",
                  FRAME_REPORT_RUN_DIR);
     return 1;
   }
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (!sdl_gl::install()) return 1;
+  if (!installReportBackend()) return 1;
   Services& s = services();
   ScriptedSystem system(s.system);
   ScriptedKeyboard keyboard;
@@ -342,10 +339,9 @@ int main(int argc, char** argv) {
   setUpScene();
   const double reload = nowSeconds() - reloadStart;
 
-  std::printf("frame report: %s, %llu frames (%.1f s of game time), %s on %s\n", scriptPath,
+  std::printf("frame report: %s, %llu frames (%.1f s of game time), %s\n", scriptPath,
               static_cast<unsigned long long>(scriptFrames), static_cast<double>(scriptMs) / 1000,
-              reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-              std::getenv("SDL_VIDEODRIVER"));
+              deviceName().c_str());
   std::printf("%-20s %7s %8s %10s %8s %10s %8s\n", "", "frames", "fps", "median ms", "p95 ms",
               "game code", "device");
   printRow("scripted drive", drive);
@@ -365,6 +361,6 @@ int main(int argc, char** argv) {
       1000 * startUp, 1000 * reload);
 
   releaseGraphicsDevice();
-  sdl_gl::uninstall();
+  uninstallReportBackend();
   return 0;
 }
