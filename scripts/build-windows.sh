@@ -88,6 +88,6 @@ rm -f "$zip"
 echo "build-windows: wrote $zip"
 
 if ((run_tests)); then
-  "$root/tests/win32/wine_session.sh" \
+  RZ_WIN_BUILD_DIR="$build_dir" "$root/tests/win32/wine_session.sh" \
     ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j "$(nproc)"
 fi

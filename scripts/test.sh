@@ -32,4 +32,9 @@ if ! cmake --build "$asan_dir" --target xfile_tests xinfo ||
   echo "test: the .x reader fails under the sanitizers" >&2
   status=1
 fi
+# The Windows game, cross-built with mingw-w64, and its tests under Wine.
+if ! "$root/scripts/build-windows.sh" --test; then
+  echo "test: the Windows build or its tests fail" >&2
+  status=1
+fi
 exit "$status"
