@@ -67,7 +67,8 @@ if [[ ! -s "$fdfile" ]]; then
   finish
   exit 1
 fi
-export DISPLAY=":$(head -n1 "$fdfile")"
+DISPLAY=":$(head -n1 "$fdfile")"
+export DISPLAY
 
 # Wine's background processes must not hold CMD's output open (ctest would
 # wait for them), so each is started with no standard streams of ours.
