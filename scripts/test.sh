@@ -41,4 +41,9 @@ fi
 if ! "$root/tests/deb/check_package.sh"; then
   status=1
 fi
+# The Windows game, cross-built with mingw-w64, and its tests under Wine.
+if ! "$root/scripts/build-windows.sh" --test; then
+  echo "test: the Windows build or its tests fail" >&2
+  status=1
+fi
 exit "$status"

@@ -1,5 +1,6 @@
 // frame_report [SCRIPT]: plays a scripted drive through the game's own
-// start-up and frames on the sdl_gl device and reports frames per second,
+// start-up and frames on the platform's device (report_backend.hpp) and
+// reports frames per second,
 // milliseconds per frame (median and 95th percentile) and how the frame time
 // splits between the game's own code and the device, beside a baseline of
 // the same device only clearing and presenting, measured in the same run.
@@ -7,19 +8,13 @@
 // SCRIPT is a key script in the replay tool's format (default: drive.txt
 // beside this file). The clock is the script's, so the drive takes the same
 // path on any machine; the frames run back to back, unpaced, and the wall
-// time of each is measured. Runs offscreen (SDL_VIDEODRIVER=offscreen) unless
-// told otherwise, in the build's run folder when the working folder has no
+// time of each is measured. Runs in the build's run folder when the working folder has no
 // Data/.
 //
 // With --frames or --check it measures nothing: it drives to the chosen
 // frames and hashes, writes or compares their pictures (see the usage text).
 // The picture test runs it with --check pictures.txt, the frames today's
 // renderer draws, so a faster renderer must still draw every pixel the same.
-#include <epoxy/gl.h>
-#include <unistd.h>
-
-#include <pthread.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -37,9 +32,9 @@
 #include "app/entry.hpp"
 #include "app/main_loop.hpp"
 #include "pictures.hpp"
-#include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
+#include "report_backend.hpp"
 #include "script.hpp"
 #include "sim/scene.hpp"
 #include "timed_device.hpp"
@@ -210,10 +205,7 @@ class BusyLoop {
  public:
   BusyLoop()
       : thread_([this] {
-          cpu_set_t set;
-          CPU_ZERO(&set);
-          CPU_SET(std::max(1u, std::thread::hardware_concurrency()) - 1, &set);
-          pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+          pinToLastCore();
           volatile uint64_t spins = 0;
           while (!stop_.load(std::memory_order_relaxed)) spins = spins + 1;
         }) {}
@@ -256,7 +248,7 @@ int runPictures(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
     for (; next < chosen.size() && chosen[next].ref.frame == frame; ++next) {
       std::vector<uint8_t> rgba;
       uint32_t width = 0, height = 0;
-      if (!sdl_gl::readBackBuffer(rgba, width, height)) {
+      if (!readPicture(rgba, width, height)) {
         std::fputs("frame_report: the back buffer cannot be read\n", stderr);
         ++differ;
         continue;
@@ -335,14 +327,13 @@ int main(int argc, char** argv) {
   }
 
   std::error_code ec;
-  if (!std::filesystem::is_directory("Data", ec) && chdir(FRAME_REPORT_RUN_DIR) != 0) {
+  if (!std::filesystem::is_directory("Data", ec) &&
+      (std::filesystem::current_path(FRAME_REPORT_RUN_DIR, ec), ec)) {
     std::fprintf(stderr, "frame_report: no Data/ here and no run folder %s\n",
                  FRAME_REPORT_RUN_DIR);
     return 1;
   }
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (!sdl_gl::install()) return 1;
+  if (!installReportBackend()) return 1;
   Services& s = services();
   ScriptedSystem system(s.system);
   ScriptedKeyboard keyboard;
@@ -362,7 +353,7 @@ int main(int argc, char** argv) {
   if (frameList || checkFile) {
     const int status = runPictures(steps, system, keyboard, pictures);
     releaseGraphicsDevice();
-    sdl_gl::uninstall();
+    uninstallReportBackend();
     return status;
   }
 
@@ -384,10 +375,9 @@ int main(int argc, char** argv) {
   setUpScene();
   const double reload = nowSeconds() - reloadStart;
 
-  std::printf("frame report: %s, %llu frames (%.1f s of game time), %s on %s\n", scriptPath,
+  std::printf("frame report: %s, %llu frames (%.1f s of game time), %s\n", scriptPath,
               static_cast<unsigned long long>(scriptFrames), static_cast<double>(scriptMs) / 1000,
-              reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-              std::getenv("SDL_VIDEODRIVER"));
+              deviceName().c_str());
   std::printf("load average %.2f at the end, %s\n", loadAverage(),
               busy ? "beside a busy loop of its own" : "no busy loop of its own");
   std::printf("%-20s %7s %8s %10s %8s %10s %8s\n", "", "frames", "fps", "median ms", "p95 ms",
@@ -420,6 +410,6 @@ int main(int argc, char** argv) {
       1000 * startUp, 1000 * reload);
 
   releaseGraphicsDevice();
-  sdl_gl::uninstall();
+  uninstallReportBackend();
   return 0;
 }

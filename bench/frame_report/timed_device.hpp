@@ -1,8 +1,6 @@
-// The sdl_gl device with the wall time of every call counted, for the frame
+// The platform's device with the wall time of every call counted, for the frame
 // report; present waits for the picture to be finished.
 #pragma once
-
-#include <epoxy/gl.h>
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +9,7 @@
 
 #include "platform/graphics.hpp"
 #include "platform/services.hpp"
+#include "report_backend.hpp"
 
 namespace frame_report {
 
@@ -62,7 +61,7 @@ class TimedDevice : public Device {
   Result present() override {
     DeviceTimer t;
     const Result r = inner_->present();
-    glFinish();
+    finishPicture();
     return r;
   }
   Result setRenderState(RenderState s, uint32_t v) override {

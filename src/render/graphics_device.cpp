@@ -41,8 +41,7 @@ void createGraphicsDevice() {
     return;
   }
   if (!platform::succeeded(direct3d->checkDepthStencilFormat(Format::X8R8G8B8, Format::D24S8))) {
-    reportMissing(
-        "no OpenGL 3.3 core context with a 24-bit depth and 8-bit stencil buffer could be made");
+    reportMissing("the graphics device offers no 24-bit depth and 8-bit stencil buffer");
     return;
   }
   if (!platform::succeeded(direct3d->getDeviceCaps())) {

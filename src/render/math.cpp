@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+float singleSin(float angle) { return static_cast<float>(std::sin(double{angle})); }
+float singleCos(float angle) { return static_cast<float>(std::cos(double{angle})); }
+float singleTan(float angle) { return static_cast<float>(std::tan(double{angle})); }
+
 Matrix matrixIdentity() {
   Matrix m{};
   for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
@@ -9,7 +13,7 @@ Matrix matrixIdentity() {
 }
 
 Matrix matrixRotationX(float angle) {
-  const float c = std::cos(angle), s = std::sin(angle);
+  const float c = singleCos(angle), s = singleSin(angle);
   Matrix m = matrixIdentity();
   m.m[1][1] = c;
   m.m[1][2] = s;
@@ -19,7 +23,7 @@ Matrix matrixRotationX(float angle) {
 }
 
 Matrix matrixRotationY(float angle) {
-  const float c = std::cos(angle), s = std::sin(angle);
+  const float c = singleCos(angle), s = singleSin(angle);
   Matrix m = matrixIdentity();
   m.m[0][0] = c;
   m.m[0][2] = -s;
@@ -29,7 +33,7 @@ Matrix matrixRotationY(float angle) {
 }
 
 Matrix matrixRotationZ(float angle) {
-  const float c = std::cos(angle), s = std::sin(angle);
+  const float c = singleCos(angle), s = singleSin(angle);
   Matrix m = matrixIdentity();
   m.m[0][0] = c;
   m.m[0][1] = s;
@@ -103,7 +107,7 @@ bool matrixInverse(const Matrix& in, Matrix& out) {
 }
 
 Matrix matrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar) {
-  const float t = std::tan(fovY / 2.0f);
+  const float t = singleTan(fovY / 2.0f);
   Matrix m{};
   m.m[0][0] = 1.0f / (aspect * t);
   m.m[1][1] = 1.0f / t;

@@ -8,6 +8,14 @@ using platform::Matrix;
 using platform::Vec2;
 using platform::Vec3;
 
+// Sine, cosine and tangent of a single-precision angle, worked out in double
+// precision and rounded once. The C libraries' single-precision versions
+// differ in the last bit between glibc and Windows; these give the same bits
+// on both, so both games compute the same.
+float singleSin(float angle);
+float singleCos(float angle);
+float singleTan(float angle);
+
 Matrix matrixIdentity();
 Matrix matrixRotationX(float angle);
 Matrix matrixRotationY(float angle);

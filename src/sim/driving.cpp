@@ -5,6 +5,7 @@
 #include "app/app_state.hpp"
 #include "app/keyboard_input.hpp"
 #include "render/camera.hpp"
+#include "render/math.hpp"
 #include "render/object_table.hpp"
 #include "sim/probes.hpp"
 
@@ -25,9 +26,6 @@ namespace {
 
 constexpr double HALF_PI_SINGLE = 1.5707963705062866;  // pi/2 rounded to single precision
 constexpr double NEEDLE_REST = 2.617993950843811;      // 5/6 of single-precision pi
-
-float singleSin(float a) { return static_cast<float>(std::sin(double{a})); }
-float singleCos(float a) { return static_cast<float>(std::cos(double{a})); }
 
 void turnBy(float angle) {
   turningFlag = 1;

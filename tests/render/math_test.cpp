@@ -22,6 +22,22 @@ TEST(Math, RotationsTurnTheAxesLeftHanded) {
   expectVec(vec3TransformCoord({1, 0, 0}, matrixRotationZ(PI / 2)), 0, 1, 0);
 }
 
+// Sines, cosines and tangents are those of double precision rounded once, so
+// that the Linux and Windows games give the same bits: at these angles
+// glibc's single-precision functions are one bit off that (sin 0.095 =
+// 0.0948571712, cos 0.85 = 0.659983158, tan 0.349 = 0.363895655). Expected
+// values from Python's double-precision math module.
+TEST(Math, AnglesTakeDoublePrecisionSinesRoundedOnce) {
+  const Matrix y = matrixRotationY(0.095f);
+  EXPECT_EQ(y.m[2][0], 0.0948571637f);
+  EXPECT_EQ(y.m[0][2], -0.0948571637f);
+  const Matrix x = matrixRotationX(0.85f);
+  EXPECT_EQ(x.m[1][1], 0.659983099f);
+  EXPECT_EQ(x.m[2][2], 0.659983099f);
+  // The projection's 1 / tan(fovY / 2) with fovY / 2 = 0.349.
+  EXPECT_EQ(matrixPerspectiveFovLH(0.698f, 1.0f, 1.0f, 2.0f).m[1][1], 1.0f / 0.363895684f);
+}
+
 TEST(Math, PerspectiveEntriesAndDepthRange) {
   const Matrix p = matrixPerspectiveFovLH(0.7853982f, 1.0f, 0.5f, 100000.0f);
   // 1 / tan(pi/8) = 2.4142136; far / (far - near) = 100000 / 99999.5;

@@ -1,13 +1,15 @@
 #include "replay_run.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace {
 
@@ -18,11 +20,16 @@ std::string readWhole(const std::string& path) {
   return text.str();
 }
 
+#ifdef _WIN32
+// cmd.exe: no quote can occur in a Windows path.
+std::string quoted(const std::string& s) { return '"' + s + '"'; }
+#else
 std::string quoted(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
+#endif
 
 std::vector<std::string> splitTabs(const std::string& line) {
   std::vector<std::string> fields;
@@ -47,11 +54,22 @@ ReplayRun runReplay(const std::string& folder, const std::string& script) {
   TempFolder capture;
   const std::string outPath = capture.path() + "/out";
   const std::string errPath = capture.path() + "/err";
-  const std::string command = "cd " + quoted(folder) + " && " + quoted(REPLAY_EXE) + " " +
-                              quoted(script) + " >" + quoted(outPath) + " 2>" + quoted(errPath);
+  // The program by its full native path, since it runs in another folder.
+  const std::string exe = std::filesystem::absolute(REPLAY_EXE).make_preferred().string();
+  std::string command =
+      quoted(exe) + " " + quoted(script) + " >" + quoted(outPath) + " 2>" + quoted(errPath);
   ReplayRun run;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+#ifdef _WIN32
+  // cmd.exe drops the line's first and last quote when it holds more than two.
+  command = '"' + command + '"';
+  run.exitCode = std::system(command.c_str());
+#else
   const int status = std::system(command.c_str());
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  std::filesystem::current_path(previous);
   run.out = readWhole(outPath);
   run.err = readWhole(errPath);
   return run;
@@ -119,8 +137,13 @@ void expectMatchesExpected(const std::string& name, const std::string& out) {
 }
 
 TempFolder::TempFolder() {
-  char pattern[] = "/tmp/rz_replay_XXXXXX";
-  if (mkdtemp(pattern)) path_ = pattern;
+  std::random_device random;
+  std::error_code ignored;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path p =
+        std::filesystem::temp_directory_path() / ("rz_replay_" + std::to_string(random()));
+    if (std::filesystem::create_directory(p, ignored)) path_ = p.string();
+  }
 }
 
 TempFolder::~TempFolder() {

@@ -41,9 +41,12 @@ Mesh {
 }  // namespace
 
 void SimTest::SetUp() {
-  char pattern[] = "/tmp/rz_sim_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  folder_ = pattern;
+  folder_ = (std::filesystem::temp_directory_path() /
+             ("rz_sim_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                .string();
+  std::filesystem::remove_all(folder_);
+  ASSERT_TRUE(std::filesystem::create_directories(folder_)) << folder_;
   previousFolder_ = std::filesystem::current_path().string();
   std::filesystem::current_path(folder_);
   std::filesystem::create_directory("Data");

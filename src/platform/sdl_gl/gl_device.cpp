@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mesh_upload_check.hpp"
 #include "platform/sdl_gl/backend_parts.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/sdl_gl/window_state.hpp"
@@ -17,8 +18,6 @@ namespace platform::sdl_gl {
 namespace {
 
 constexpr uint32_t MAX_BACK_BUFFER_SIDE = 8192;
-constexpr uint32_t MAX_MESH_VERTICES = 1u << 24;
-constexpr uint32_t MAX_MESH_FACES = 1u << 24;
 
 }  // namespace
 
@@ -258,18 +257,7 @@ GLuint GlDevice::textureOf(TextureHandle texture) const {
 }
 
 MeshHandle GlDevice::createMesh(const MeshUpload& m) {
-  const char* problem = nullptr;
-  if (m.vertexCount == 0 || m.faceCount == 0)
-    problem = "it has no vertices or no faces";
-  else if (m.vertexCount > MAX_MESH_VERTICES || m.faceCount > MAX_MESH_FACES)
-    problem = "it has more vertices or faces than the device takes";
-  else if (!m.vertices || !m.indices || (m.subsetCount > 0 && !m.subsets))
-    problem = "its data is missing";
-  for (uint64_t i = 0; !problem && i < uint64_t{m.faceCount} * 3; ++i)
-    if (m.indices[i] >= m.vertexCount) problem = "a face names a vertex it does not have";
-  for (uint32_t s = 0; !problem && s < m.subsetCount; ++s)
-    if (uint64_t{m.subsets[s].faceStart} + m.subsets[s].faceCount > m.faceCount)
-      problem = "a subset runs past its faces";
+  const char* problem = meshUploadProblem(m);
   if (problem) {
     std::fprintf(stderr, "riderozad: mesh not created: %s\n", problem);
     return 0;

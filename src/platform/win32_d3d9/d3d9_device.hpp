@@ -1,0 +1,76 @@
+// The Direct3D 9 device behind the game's Device interface. Render states,
+// transforms, materials, lights and texture stage 0 go straight to the real
+// fixed-function pipeline; meshes and textures live in the managed pool, so
+// they survive a reset without being made again.
+#pragma once
+
+#include <d3d9.h>
+
+#include <vector>
+
+#include "platform/graphics.hpp"
+#include "platform/win32_d3d9/d3d9_text.hpp"
+
+namespace platform::win32_d3d9 {
+
+// The game's result for a Direct3D one: lost and not-reset keep their
+// meaning, every other failure is Failed.
+Result resultOf(HRESULT hr);
+
+struct D3d9Mesh {
+  IDirect3DVertexBuffer9* vertices = nullptr;  // null marks a free entry
+  IDirect3DIndexBuffer9* indices = nullptr;
+  uint32_t vertexCount = 0;
+  std::vector<SubsetRange> subsets;
+};
+
+class D3d9Device : public Device {
+ public:
+  // Takes over the reference to `device`.
+  explicit D3d9Device(IDirect3DDevice9* device);
+  ~D3d9Device() override;
+  D3d9Device(const D3d9Device&) = delete;
+  D3d9Device& operator=(const D3d9Device&) = delete;
+
+  // The back buffer as rows of r, g, b, a bytes, top row first.
+  bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
+
+  Result testCooperativeLevel() override;
+  Result reset(const PresentParams& params) override;
+  Result clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override;
+  Result beginScene() override;
+  Result endScene() override;
+  Result present() override;
+  Result setRenderState(RenderState state, uint32_t value) override;
+  Result setTransform(TransformState state, const Matrix& m) override;
+  Result getTransform(TransformState state, Matrix& out) override;
+  Result setMaterial(const Material& material) override;
+  Result setTexture(uint32_t stage, TextureHandle texture) override;
+  Result setLight(uint32_t index, const Light& light) override;
+  Result lightEnable(uint32_t index, bool enable) override;
+  MeshHandle createMesh(const MeshUpload& mesh) override;
+  Result drawSubset(MeshHandle mesh, uint32_t subset) override;
+  void releaseMesh(MeshHandle mesh) override;
+  TextureHandle createTexture(const Image& image) override;
+  void releaseTexture(TextureHandle texture) override;
+  FontHandle createFont(int32_t height, uint32_t weight, const char* face) override;
+  int32_t drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
+                   uint32_t format, uint32_t argb) override;
+  void releaseFont(FontHandle font) override;
+
+ private:
+  D3d9Mesh* meshOf(MeshHandle mesh);
+  IDirect3DTexture9* textureOf(TextureHandle texture) const;
+
+  IDirect3DDevice9* device_;
+  D3DCAPS9 caps_{};
+  std::vector<D3d9Mesh> meshes_;              // handle = index + 1
+  std::vector<IDirect3DTexture9*> textures_;  // handle = index + 1; null marks a free entry
+  D3d9Text text_;
+  bool inScene_ = false;
+};
+
+// Direct3D's present parameters from the game's, field by field.
+D3DPRESENT_PARAMETERS presentParametersOf(const PresentParams& p);
+
+}  // namespace platform::win32_d3d9

@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""riderozad.exe without what it needs. On a display that cannot give it its
+full-screen 1024x768 device (an X server of the test's own, 800x600), one
+message box says what is missing, for a player who started it from Explorer
+and sees no standard error, and the game exits with 1 once the box is
+closed. Without its music file it says so as the Linux game does and plays
+on, and closing its window ends it with 0. Runs inside the Wine session
+(tests/win32/wine_session.sh)."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, HERE)
+import picture  # noqa: E402
+import xsession  # noqa: E402
+import views  # noqa: E402
+from picture import Picture, is_sky  # noqa: E402
+from wine_game import SessionScreen, WineGame, windows_named  # noqa: E402
+from xsession import TestFailure, wait_for  # noqa: E402
+
+BOX_TITLE = "Riderozad"
+NO_MUSIC = "music: M.mp3 cannot be played; the game runs without music"
+
+
+def check_no_device(server, game_path, out_dir):
+    game = WineGame(server, game_path)
+    try:
+        def box():
+            if game.process.poll() is not None:
+                raise TestFailure(f"the game ended with {game.process.returncode} and showed "
+                                  f"no message box:\n{game.output()}")
+            return windows_named(server, BOX_TITLE)
+
+        boxes = wait_for(box, 60, f"no message box titled {BOX_TITLE!r}")
+        if len(boxes) != 1:
+            raise TestFailure(f"{len(boxes)} message boxes")
+        pic = Picture(server.screenshot())
+        path = os.path.join(out_dir, "win32_no_device_box.png")
+        picture.write_png(pic, path)
+        said = game.output()
+        if "Direct3D 9" not in said or "1024x768" not in said:
+            raise TestFailure(f"standard error does not say what is missing:\n{said}")
+        server.run("xdotool", "windowfocus", "--sync", boxes[0])
+        server.run("xdotool", "key", "Return")
+        code = game.wait_exit(20)
+        if code != 1:
+            raise TestFailure(f"exit code {code} after the box, not 1")
+        print(f"ok: one message box (kept as {path}), then exit code 1; standard error said:")
+        print("  " + "\n  ".join(line for line in said.splitlines()
+                                 if line.startswith("riderozad:")))
+    finally:
+        game.close()
+
+
+def check_no_music(server, game_path, foreground):
+    folder = tempfile.mkdtemp(prefix="riderozad-no-music-")
+    game = None
+    try:
+        source = os.path.dirname(game_path)
+        for name in ("Data", "L.wp", "R.wp", os.path.basename(game_path)):
+            if os.path.isdir(os.path.join(source, name)):
+                shutil.copytree(os.path.join(source, name), os.path.join(folder, name))
+            else:
+                shutil.copy(os.path.join(source, name), folder)
+        game = WineGame(server, os.path.join(folder, os.path.basename(game_path)))
+        window = game.window_ids(timeout=60)[0]
+        wait_for(lambda: views.title_shown(Picture(server.screenshot())), 30,
+                 "no title screen")
+        server.run("xdotool", "windowfocus", "--sync", window)
+        server.run("xdotool", "keydown", "Return")
+        try:
+            wait_for(lambda: Picture(server.screenshot()).share(views.SKY_BAND, is_sky) > 0.6,
+                     10, "without music, Enter did not bring up the driving view")
+        finally:
+            server.run("xdotool", "keyup", "Return")
+        said = [line for line in game.output().splitlines()
+                if line.startswith(("riderozad:", "music:"))]
+        if NO_MUSIC not in said:
+            raise TestFailure(f"without M.mp3 the game did not say {NO_MUSIC!r}:\n"
+                              + "\n".join(said))
+        closer = subprocess.run(["wine", foreground, "close"], env=server.env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, timeout=60)
+        if closer.stdout.decode().strip() != "closed":
+            raise TestFailure("the helper could not ask the game's window to close")
+        code = game.wait_exit(20)
+        if code != 0:
+            raise TestFailure(f"closing the window: exit code {code}")
+        print("ok: without M.mp3 the game says so and plays on; closing the window exits 0:")
+        print("  " + "\n  ".join(said))
+    finally:
+        if game:
+            game.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--foreground", required=True, help="the foreground helper .exe")
+    parser.add_argument("--out", default=".")
+    args = parser.parse_args()
+    if "DISPLAY" not in os.environ or "WINEPREFIX" not in os.environ:
+        print("start_test.py runs inside tests/win32/wine_session.sh", file=sys.stderr)
+        return 2
+    os.makedirs(args.out, exist_ok=True)
+    game_path = os.path.abspath(args.game)
+    try:
+        small = xsession.XServer(800, 600)
+        try:
+            check_no_device(small, game_path, args.out)
+        finally:
+            small.close()
+        check_no_music(SessionScreen(os.environ["DISPLAY"]), game_path,
+                       os.path.abspath(args.foreground))
+    except TestFailure as failure:
+        print(f"FAIL: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,59 @@
+"""riderozad.exe started by wine, for the tests that run inside the Wine
+session (tests/win32/wine_session.sh)."""
+
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import xsession  # noqa: E402
+
+
+class SessionScreen(xsession.XServer):
+    """The X server the Wine session already runs."""
+
+    def __init__(self, display):
+        self.display = display
+
+    def close(self):
+        pass
+
+
+def windows_named(server, name):
+    """Ids of the visible windows titled name."""
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                            env=server.env(), stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=10)
+    return result.stdout.decode().split()
+
+
+class WineGame(xsession.Game):
+    """The game started by wine from an empty folder of its own, so that it
+    must move to its own folder to find its files; extra_env is added to the
+    X server's environment."""
+
+    def __init__(self, server, executable, extra_env=None):
+        self.server = server
+        self.folder = tempfile.mkdtemp(prefix="riderozad-wine-")
+        self.log = open(os.path.join(self.folder, "output.txt"), "w+b")
+        self.game_folder = os.path.dirname(executable)
+        env = server.env()
+        env.update(extra_env or {})
+        self.files_before = self.files()
+        self.process = subprocess.Popen(["wine", executable], cwd=self.folder, env=env,
+                                        stdin=subprocess.DEVNULL, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+
+    def files(self):
+        """Every file in the start folder and the game's, with its size and
+        time of change."""
+        found = {}
+        for top in (self.folder, self.game_folder):
+            for folder, _, names in os.walk(top):
+                for name in names:
+                    path = os.path.join(folder, name)
+                    if path != self.log.name:
+                        st = os.stat(path)
+                        found[path] = (st.st_size, st.st_mtime_ns)
+        return found
