@@ -47,7 +47,7 @@ std::string findTextureFile(const std::string& name) {
     else
       found /= entryIgnoringCase(found, piece);
   }
-  return found.string();
+  return found.generic_string();
 }
 
 platform::TextureHandle createTextureFromFile(const std::string& name, std::string& error) {

@@ -153,13 +153,21 @@ TEST_F(TextureTest, WindowsNamesFindTheirFileIgnoringCase) {
   std::filesystem::create_directories("Data/textures");
   const uint8_t rgb[] = {10, 20, 30};
   ASSERT_TRUE(stbi_write_bmp("Data/textures/road.bmp", 1, 1, 3, rgb));
-  EXPECT_EQ(findTextureFile("Data\\Textures\\Road.BMP"), "Data/textures/road.bmp");
+  // Where the file system itself ignores case, the name may come back as
+  // given: it must name the same file all the same.
+  std::error_code ec;
+  EXPECT_TRUE(std::filesystem::equivalent(findTextureFile("Data\\Textures\\Road.BMP"),
+                                          "Data/textures/road.bmp", ec));
   EXPECT_NE(create("Data\\Textures\\Road.BMP"), 0u);
   EXPECT_NE(create("data/TEXTURES/road.bmp"), 0u);
-  // The message names the path finally tried, and the model's own name.
+  // The message names the path finally tried, in the folder found, and the
+  // model's own name.
   std::string error;
   EXPECT_EQ(createTextureFromFile("DATA\\Textures\\Grass.bmp", error), 0u);
-  EXPECT_EQ(error.rfind("Data/textures/Grass.bmp: cannot open", 0), 0u) << error;
+  const std::string tried = findTextureFile("DATA\\Textures\\Grass.bmp");
+  EXPECT_TRUE(
+      std::filesystem::equivalent(std::filesystem::path(tried).parent_path(), "Data/textures", ec));
+  EXPECT_EQ(error.rfind(tried + ": cannot open", 0), 0u) << error;
   EXPECT_NE(error.find("DATA\\Textures\\Grass.bmp"), std::string::npos) << error;
 }
 
