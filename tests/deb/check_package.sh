@@ -17,7 +17,9 @@ fail() {
 }
 trap 'echo "check_package: FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
-deb="$("$root/scripts/package-deb.sh" | tee /dev/stderr | sed -n 's/^package-deb: //p')"
+# The build's lines go on to standard error as they come. (tee /dev/stderr
+# would reopen a log file that standard error writes to and empty it.)
+deb="$("$root/scripts/package-deb.sh" | tee >(cat >&2) | sed -n 's/^package-deb: //p')"
 [[ -f "$deb" ]] || fail "scripts/package-deb.sh made no package"
 # apt-get takes a file for a package name only by a path with a slash.
 deb="$(realpath "$deb")"
