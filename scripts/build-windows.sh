@@ -19,40 +19,9 @@ case "${1:-}" in
   ;;
 esac
 
-# The cross compiler and Windows libraries; the generator and the Linux
-# replay, built for this machine; apt-get source for meshoptimizer.
-packages=(cmake ninja-build g++ pkg-config python3 dpkg-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev googletest
-  zlib1g-dev libstb-dev libmeshoptimizer-dev libmp3lame-dev)
-if ((run_tests)); then
-  # Wine on a virtual X server with Mesa; DirectShow decodes MP3 through
-  # GStreamer; the played run records through PulseAudio and looks with
-  # xdotool and ImageMagick.
-  packages+=(wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri
-    libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxxf86vm1 libxrender1 libxfixes3
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio pulseaudio-utils
-    imagemagick sox)
-fi
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg -s "$package" 2>/dev/null | grep -q '^Status: install ok installed$'; then
-    missing+=("$package")
-  fi
-done
-if ((${#missing[@]} > 0)); then
-  echo "build-windows: installing ${missing[*]}"
-  sudo_cmd=()
-  if [[ "$(id -u)" != 0 ]]; then
-    if ! command -v sudo >/dev/null; then
-      echo "build-windows: missing packages (${missing[*]}) and no sudo to install them" >&2
-      exit 1
-    fi
-    sudo_cmd=(sudo)
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update
-  "${sudo_cmd[@]}" apt-get install -y -o DPkg::Lock::Timeout=900 "${missing[@]}"
-fi
+lists=("$root/scripts/packages-windows.txt")
+((run_tests)) && lists+=("$root/scripts/packages-windows-test.txt")
+"$root/scripts/install-packages.sh" "${lists[@]}"
 
 if [[ ! -f "$build_dir/build.ninja" ]]; then
   launcher=()
