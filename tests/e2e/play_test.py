@@ -382,15 +382,7 @@ def main():
     began = time.monotonic()
     try:
         play = Play(server, game_path, args.out)
-        for step in STEPS:
-            play.kept = []
-            t = time.monotonic()
-            try:
-                step(play)
-            except TestFailure:
-                play.keep_failed_pictures(step.__name__)
-                raise
-            print(f"ok ({time.monotonic() - t:.1f} s): {step.__doc__.splitlines()[0]}")
+        xsession.run_steps(play, STEPS)
     except TestFailure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)
         if play:

@@ -178,3 +178,18 @@ def wait_for(condition, timeout, what, interval=0.25):
             return last
         time.sleep(interval)
     raise TestFailure(f"{what} within {timeout} s")
+
+
+def run_steps(play, steps):
+    """Runs a played run's steps in order, each from an empty list of kept
+    pictures, printing how long each took; a failing step keeps its pictures
+    in the output folder and raises."""
+    for step in steps:
+        play.kept = []
+        began = time.monotonic()
+        try:
+            step(play)
+        except TestFailure:
+            play.keep_failed_pictures(step.__name__)
+            raise
+        print(f"ok ({time.monotonic() - began:.1f} s): {step.__doc__.splitlines()[0]}")

@@ -26,7 +26,7 @@ import views  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
 from wine_game import SessionScreen, WineGame  # noqa: E402
 from views import DIAL, GREY, GROUND, HORIZON_BAND, SKY_BAND, is_needle  # noqa: E402
-from xsession import TestFailure, wait_for  # noqa: E402
+from xsession import TestFailure, run_steps, wait_for  # noqa: E402
 
 
 class PrivatePulse:
@@ -350,14 +350,7 @@ def main():
         game = WineGame(server, os.path.abspath(args.game),
                         {"PULSE_SERVER": pulse.env["PULSE_SERVER"]})
         play = Play(server, pulse, game, os.path.abspath(args.foreground), args.out)
-        for step in STEPS:
-            t = time.monotonic()
-            try:
-                step(play)
-            except TestFailure:
-                play.keep_failed_pictures(step.__name__)
-                raise
-            print(f"ok ({time.monotonic() - t:.1f} s): {step.__doc__.splitlines()[0]}")
+        run_steps(play, STEPS)
     except TestFailure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)
         if game:
