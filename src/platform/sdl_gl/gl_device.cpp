@@ -246,10 +246,7 @@ Result GlDevice::present() {
   return Result::Ok;
 }
 
-GlMesh* GlDevice::meshOf(MeshHandle mesh) {
-  if (mesh == 0 || mesh > meshes_.size() || !meshes_[mesh - 1].vao) return nullptr;
-  return &meshes_[mesh - 1];
-}
+GlMesh* GlDevice::meshOf(MeshHandle mesh) { return slotOf(meshes_, mesh); }
 
 GLuint GlDevice::textureOf(TextureHandle texture) const {
   if (texture == 0 || texture > textures_.size()) return 0;
@@ -285,14 +282,7 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
                         reinterpret_cast<const void*>(offsetof(MeshVertex, uv)));
   glBindVertexArray(0);
-  for (size_t i = 0; i < meshes_.size(); ++i) {
-    if (!meshes_[i].vao) {
-      meshes_[i] = std::move(mesh);
-      return static_cast<MeshHandle>(i + 1);
-    }
-  }
-  meshes_.push_back(std::move(mesh));
-  return static_cast<MeshHandle>(meshes_.size());
+  return addToSlots(meshes_, std::move(mesh));
 }
 
 Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
@@ -348,14 +338,7 @@ TextureHandle GlDevice::createTexture(const Image& image) {
     texture.minAlpha = std::min(texture.minAlpha, a);
     texture.maxAlpha = std::max(texture.maxAlpha, a);
   }
-  for (size_t i = 0; i < textures_.size(); ++i) {
-    if (!textures_[i].name) {
-      textures_[i] = texture;
-      return static_cast<TextureHandle>(i + 1);
-    }
-  }
-  textures_.push_back(texture);
-  return static_cast<TextureHandle>(textures_.size());
+  return addToSlots(textures_, texture);
 }
 
 void GlDevice::releaseTexture(TextureHandle texture) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/graphics.hpp"
+#include "platform/handle_slots.hpp"
 #include "platform/sdl_gl/gl_shaders.hpp"
 #include "platform/sdl_gl/gl_text.hpp"
 
@@ -36,6 +37,7 @@ void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);
 struct GlMesh {
   GLuint vao = 0, vbo = 0, ibo = 0;
   std::vector<SubsetRange> subsets;
+  explicit operator bool() const { return vao != 0; }  // false: a free slot
 };
 
 // A texture and the range of its texels' alphas: the sampler reads the top
@@ -43,6 +45,7 @@ struct GlMesh {
 struct GlTexture {
   GLuint name = 0;
   int32_t minAlpha = 0, maxAlpha = 255;
+  explicit operator bool() const { return name != 0; }  // false: a free slot
 };
 
 struct LightSlot {

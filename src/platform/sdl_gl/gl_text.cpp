@@ -141,20 +141,10 @@ FontHandle TextRenderer::createFont(int32_t height, uint32_t weight, const char*
     return 0;
   }
   TextFont font{ttf, TTF_FontLineSkip(ttf)};
-  for (size_t i = 0; i < fonts_.size(); ++i) {
-    if (!fonts_[i].ttf) {
-      fonts_[i] = font;
-      return static_cast<FontHandle>(i + 1);
-    }
-  }
-  fonts_.push_back(font);
-  return static_cast<FontHandle>(fonts_.size());
+  return addToSlots(fonts_, font);
 }
 
-TextFont* TextRenderer::fontOf(FontHandle font) {
-  if (font == 0 || font > fonts_.size() || !fonts_[font - 1].ttf) return nullptr;
-  return &fonts_[font - 1];
-}
+TextFont* TextRenderer::fontOf(FontHandle font) { return slotOf(fonts_, font); }
 
 void TextRenderer::releaseFont(FontHandle font) {
   TextFont* f = fontOf(font);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/graphics.hpp"
+#include "platform/handle_slots.hpp"
 #include "platform/sdl_gl/gl_shaders.hpp"
 
 namespace platform::sdl_gl {
@@ -18,6 +19,7 @@ namespace platform::sdl_gl {
 struct TextFont {
   TTF_Font* ttf = nullptr;
   int32_t lineSkip = 0;
+  explicit operator bool() const { return ttf != nullptr; }  // false: a free slot
 };
 
 struct TextLine {

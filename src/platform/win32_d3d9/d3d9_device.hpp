@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/graphics.hpp"
+#include "platform/handle_slots.hpp"
 #include "platform/win32_d3d9/d3d9_text.hpp"
 
 namespace platform::win32_d3d9 {
@@ -18,10 +19,11 @@ namespace platform::win32_d3d9 {
 Result resultOf(HRESULT hr);
 
 struct D3d9Mesh {
-  IDirect3DVertexBuffer9* vertices = nullptr;  // null marks a free entry
+  IDirect3DVertexBuffer9* vertices = nullptr;
   IDirect3DIndexBuffer9* indices = nullptr;
   uint32_t vertexCount = 0;
   std::vector<SubsetRange> subsets;
+  explicit operator bool() const { return vertices != nullptr; }  // false: a free slot
 };
 
 class D3d9Device : public Device {

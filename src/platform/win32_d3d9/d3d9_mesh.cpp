@@ -26,10 +26,7 @@ bool fill(Buffer* buffer, const void* data, size_t bytes) {
 
 }  // namespace
 
-D3d9Mesh* D3d9Device::meshOf(MeshHandle mesh) {
-  if (mesh == 0 || mesh > meshes_.size() || !meshes_[mesh - 1].vertices) return nullptr;
-  return &meshes_[mesh - 1];
-}
+D3d9Mesh* D3d9Device::meshOf(MeshHandle mesh) { return slotOf(meshes_, mesh); }
 
 MeshHandle D3d9Device::createMesh(const MeshUpload& m) {
   if (const char* problem = meshUploadProblem(m)) {
@@ -61,14 +58,7 @@ MeshHandle D3d9Device::createMesh(const MeshUpload& m) {
     if (mesh.indices) mesh.indices->Release();
     return 0;
   }
-  for (size_t i = 0; i < meshes_.size(); ++i) {
-    if (!meshes_[i].vertices) {
-      meshes_[i] = std::move(mesh);
-      return static_cast<MeshHandle>(i + 1);
-    }
-  }
-  meshes_.push_back(std::move(mesh));
-  return static_cast<MeshHandle>(meshes_.size());
+  return addToSlots(meshes_, std::move(mesh));
 }
 
 Result D3d9Device::drawSubset(MeshHandle handle, uint32_t subset) {

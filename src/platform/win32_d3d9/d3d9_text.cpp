@@ -213,20 +213,10 @@ FontHandle D3d9Text::createFont(int32_t height, uint32_t weight, const char* fac
     return 0;
   }
   const GdiFont entry{font, metrics.tmHeight};
-  for (size_t i = 0; i < fonts_.size(); ++i) {
-    if (!fonts_[i].font) {
-      fonts_[i] = entry;
-      return static_cast<FontHandle>(i + 1);
-    }
-  }
-  fonts_.push_back(entry);
-  return static_cast<FontHandle>(fonts_.size());
+  return addToSlots(fonts_, entry);
 }
 
-GdiFont* D3d9Text::fontOf(FontHandle font) {
-  if (font == 0 || font > fonts_.size() || !fonts_[font - 1].font) return nullptr;
-  return &fonts_[font - 1];
-}
+GdiFont* D3d9Text::fontOf(FontHandle font) { return slotOf(fonts_, font); }
 
 void D3d9Text::releaseFont(FontHandle font) {
   GdiFont* f = fontOf(font);

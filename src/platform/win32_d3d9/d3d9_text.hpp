@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "platform/graphics.hpp"
+#include "platform/handle_slots.hpp"
 
 namespace platform::win32_d3d9 {
 
 struct GdiFont {
-  HFONT font = nullptr;  // null marks a free entry
+  HFONT font = nullptr;
   int32_t lineHeight = 0;
+  explicit operator bool() const { return font != nullptr; }  // false: a free slot
 };
 
 struct GdiTextLine {

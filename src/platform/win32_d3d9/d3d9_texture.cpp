@@ -86,14 +86,7 @@ TextureHandle D3d9Device::createTexture(const Image& image) {
     if (texture) texture->Release();
     return 0;
   }
-  for (size_t i = 0; i < textures_.size(); ++i) {
-    if (!textures_[i]) {
-      textures_[i] = texture;
-      return static_cast<TextureHandle>(i + 1);
-    }
-  }
-  textures_.push_back(texture);
-  return static_cast<TextureHandle>(textures_.size());
+  return addToSlots(textures_, texture);
 }
 
 void D3d9Device::releaseTexture(TextureHandle handle) {
