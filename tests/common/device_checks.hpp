@@ -1,5 +1,5 @@
-// What the pixel tests of every graphics backend share: the game's present
-// parameters and window, a fixture part that reads the back buffer back
+// What the pixel tests of every graphics backend share: the game's device
+// (game_device.hpp), a fixture part that reads the back buffer back
 // through the backend's own read-back, and the colour check.
 #pragma once
 
@@ -9,27 +9,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "game_device.hpp"
 #include "platform/services.hpp"
 
 namespace rztest {
 
 using namespace platform;
-
-inline PresentParams gameParams() {
-  PresentParams p{};
-  p.backBufferWidth = 1024;
-  p.backBufferHeight = 768;
-  p.backBufferFormat = Format::X8R8G8B8;
-  p.swapEffect = SWAP_EFFECT_DISCARD;
-  p.enableAutoDepthStencil = 1;
-  p.autoDepthStencilFormat = Format::D24S8;
-  p.presentationInterval = PRESENT_INTERVAL_IMMEDIATE;
-  return p;
-}
-
-inline WindowDesc gameWindow() {
-  return {"MY_WINDOWS_CLASS", "NALIK Application", WINDOW_STYLE_OVERLAPPED, 0, 0, 400, 400, true};
-}
 
 inline Matrix identityMatrix() {
   Matrix m{};

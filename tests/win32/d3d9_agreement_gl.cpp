@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../common/game_device.hpp"
 #include "d3d9_agreement_scene.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "platform/services.hpp"
@@ -16,17 +17,8 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   using namespace platform;
   if (!sdl_gl::install()) return 1;
-  bool ok = sys().createMainWindow(
-      {"MY_WINDOWS_CLASS", "NALIK Application", WINDOW_STYLE_OVERLAPPED, 0, 0, 400, 400, true});
-  PresentParams params{};
-  params.backBufferWidth = 1024;
-  params.backBufferHeight = 768;
-  params.backBufferFormat = Format::X8R8G8B8;
-  params.swapEffect = SWAP_EFFECT_DISCARD;
-  params.enableAutoDepthStencil = 1;
-  params.autoDepthStencilFormat = Format::D24S8;
-  params.presentationInterval = PRESENT_INTERVAL_IMMEDIATE;
-  Device* device = ok ? services().graphics->createDevice(params) : nullptr;
+  bool ok = sys().createMainWindow(rztest::gameWindow());
+  Device* device = ok ? services().graphics->createDevice(rztest::gameParams()) : nullptr;
   std::vector<uint8_t> rgba;
   uint32_t width = 0, height = 0;
   if (device) {
