@@ -86,9 +86,8 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
             " back buffer with 24-bit depth and 8-bit stencil cannot be made";
     return false;
   }
-  if (!buildSceneProgram(scene_[PLAIN], false, error) ||
-      !buildSceneProgram(scene_[ALPHA_TESTED], true, error))
-    return false;
+  for (uint32_t variant = 0; variant < SCENE_VARIANTS; ++variant)
+    if (!buildSceneProgram(scene_[variant], variant, error)) return false;
   if (!text_.init(error)) return false;
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
@@ -117,7 +116,7 @@ void GlDevice::setFixedGlState() {
     glUniform2f(p.pixelOffset, 1.0f / static_cast<float>(width_),
                 -1.0f / static_cast<float>(height_));
   }
-  boundProgram_ = ALPHA_TESTED;
+  boundProgram_ = static_cast<int>(SCENE_VARIANTS) - 1;
   boundTexture_ = ~0u;
 }
 
@@ -347,10 +346,7 @@ void GlDevice::releaseTexture(TextureHandle texture) {
   glDeleteTextures(1, &name);
   textures_[texture - 1] = GlTexture{};
   if (boundTexture_ == name) boundTexture_ = ~0u;
-  if (texture_ == texture) {
-    texture_ = 0;
-    markDirty(DIRTY_TEXTURED);
-  }
+  if (texture_ == texture) texture_ = 0;
 }
 
 FontHandle GlDevice::createFont(int32_t height, uint32_t weight, const char* face) {

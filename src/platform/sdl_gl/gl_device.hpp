@@ -21,11 +21,7 @@ namespace platform::sdl_gl {
 
 constexpr uint32_t TEXTURE_STAGES = 8;
 
-constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8,
-                   DIRTY_TEXTURED = 16;
-
-// The two scene programs: without and with the alpha test's discard.
-constexpr int PLAIN = 0, ALPHA_TESTED = 1;
+constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8;
 
 // False with the reason in `why` for parameters the device cannot take.
 bool validParams(const PresentParams& p, std::string& why);
@@ -85,7 +81,9 @@ class GlDevice : public Device {
 
  private:
   void setDefaultState();
-  void markDirty(uint32_t bits) { dirty_[PLAIN] |= bits, dirty_[ALPHA_TESTED] |= bits; }
+  void markDirty(uint32_t bits) {
+    for (uint32_t& d : dirty_) d |= bits;
+  }
   void setFixedGlState();
   void prepareDraw();
   void uploadUniforms(const SceneProgram& p, uint32_t dirty);
@@ -96,14 +94,14 @@ class GlDevice : public Device {
   PresentParams params_{};
   uint32_t width_ = 0, height_ = 0;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
-  SceneProgram scene_[2];
+  SceneProgram scene_[SCENE_VARIANTS];  // indexed by the variant's bits
   TextRenderer text_;
   bool clipControl_ = false;
   // What GL has bound, so that nothing is bound twice; -1 and ~0u: unknown,
   // after the text renderer or a texture upload has bound its own.
-  int boundProgram_ = -1;
+  int boundProgram_ = -1;  // a variant
   GLuint boundTexture_ = ~0u;
-  uint32_t dirty_[2] = {~0u, ~0u};  // uniforms each program has yet to receive
+  uint32_t dirty_[SCENE_VARIANTS] = {};  // uniforms each program has yet to receive
 
   uint32_t states_[RENDER_STATE_LIMIT] = {};
   Matrix world_{}, view_{}, projection_{};

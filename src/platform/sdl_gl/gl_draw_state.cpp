@@ -56,7 +56,7 @@ void GlDevice::setDefaultState() {
   texture_ = 0;
   for (LightSlot& l : lights_) l = LightSlot{};
   inScene_ = false;
-  dirty_[PLAIN] = dirty_[ALPHA_TESTED] = ~0u;
+  markDirty(~0u);
 }
 
 Result GlDevice::setRenderState(RenderState state, uint32_t value) {
@@ -112,7 +112,6 @@ Result GlDevice::setTexture(uint32_t stage, TextureHandle texture) {
   if (stage >= TEXTURE_STAGES) return Result::Failed;
   if (texture != 0 && textureOf(texture) == 0) return Result::Failed;
   // Only stage 0 takes part in drawing; the others are accepted and unused.
-  if (stage == 0 && (texture_ == 0) != (texture == 0)) markDirty(DIRTY_TEXTURED);
   if (stage == 0) texture_ = texture;
   return Result::Ok;
 }
@@ -168,7 +167,9 @@ bool GlDevice::needsAlphaTest() const {
 }
 
 void GlDevice::prepareDraw() {
-  const int which = needsAlphaTest() ? ALPHA_TESTED : PLAIN;
+  const int which = static_cast<int>(
+      (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
+      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0));
   const SceneProgram& p = scene_[which];
   if (boundProgram_ != which) {
     glUseProgram(p.program);
@@ -237,11 +238,9 @@ void GlDevice::uploadUniforms(const SceneProgram& p, uint32_t dirty) {
   if (dirty & DIRTY_STATES) {
     auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
     glUniform1i(p.lighting, state(RenderState::Lighting) != 0);
-    glUniform1i(p.specularEnable, state(RenderState::SpecularEnable) != 0);
     glUniform1i(p.alphaFunc, static_cast<GLint>(state(RenderState::AlphaFunc)));
     glUniform1f(p.alphaRef, static_cast<float>(state(RenderState::AlphaRef) & 0xFF));
   }
-  if (dirty & DIRTY_TEXTURED) glUniform1i(p.textured, texture_ != 0);
 }
 
 }  // namespace platform::sdl_gl

@@ -13,8 +13,8 @@ namespace {
 // Lighting is per vertex in view space: the normal goes through the inverse
 // transpose of world * view and is not renormalised, lights shine along their
 // normalised view-space direction of travel, and the sum is clamped to 0..1.
-constexpr const char* SCENE_VERTEX = R"(#version 330 core
-layout(location = 0) in vec3 inPosition;
+// The source follows the version line and the variant's defines.
+constexpr const char* SCENE_VERTEX = R"(layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
 layout(location = 2) in vec2 inUv;
 
@@ -24,7 +24,6 @@ uniform mat3 normalMatrix;
 uniform vec2 pixelOffset;
 uniform bool remapDepth;
 uniform bool lighting;
-uniform bool specularEnable;
 uniform int lightCount;
 uniform vec3 lightDir[8];
 uniform vec3 lightDiffuse[8];
@@ -37,8 +36,12 @@ uniform vec3 matEmissive;
 uniform float matPower;
 
 out vec4 vColor;
+#ifdef SPECULAR
 out vec3 vSpecular;
+#endif
+#ifdef TEXTURED
 out vec2 vUv;
+#endif
 
 void main() {
   vec4 clip = worldViewProj * vec4(inPosition, 1.0);
@@ -46,8 +49,12 @@ void main() {
   clip.xy += pixelOffset * clip.w;
   if (remapDepth) clip.z = 2.0 * clip.z - clip.w;
   gl_Position = clip;
+#ifdef TEXTURED
   vUv = inUv;
+#endif
+#ifdef SPECULAR
   vSpecular = vec3(0.0);
+#endif
   if (!lighting) {
     vColor = vec4(1.0);
     return;
@@ -62,33 +69,34 @@ void main() {
     float nl = dot(n, -lightDir[i]);
     if (nl <= 0.0) continue;
     diffuse += lightDiffuse[i] * nl;
-    if (specularEnable) {
-      float nh = dot(n, normalize(toEye - lightDir[i]));
-      if (nh > 0.0) specular += lightSpecular[i] * pow(nh, matPower);
-    }
+#ifdef SPECULAR
+    float nh = dot(n, normalize(toEye - lightDir[i]));
+    if (nh > 0.0) specular += lightSpecular[i] * pow(nh, matPower);
+#endif
   }
   vColor = vec4(clamp(matEmissive + matAmbient * ambient + matDiffuse.rgb * diffuse, 0.0, 1.0),
                 matDiffuse.a);
-  if (specularEnable) vSpecular = clamp(matSpecular * specular, 0.0, 1.0);
+#ifdef SPECULAR
+  vSpecular = clamp(matSpecular * specular, 0.0, 1.0);
+#endif
 }
 )";
 
 // Stage 0 modulates texture and lit colour and takes the texture's alpha;
 // specular is added after it; the alpha test compares 0..255 with the
-// reference using the classic comparison numbers. The test is compiled in
-// only where it can reject a fragment: a shader that may discard loses the
-// rasteriser's early depth test for the whole draw.
-constexpr const char* SCENE_FRAGMENT_HEAD = R"(#version 330 core
-)";
-constexpr const char* ALPHA_TEST_ON = R"(#define ALPHA_TEST 1
-)";
+// reference using the classic comparison numbers. Each variant compiles in
+// only what its draws use: a software rasteriser pays per fragment for
+// every interpolated value and every branch, and a shader that may discard
+// loses the early depth test for the whole draw, so the test is compiled in
+// only where it can reject a fragment.
 constexpr const char* SCENE_FRAGMENT = R"(in vec4 vColor;
+#ifdef SPECULAR
 in vec3 vSpecular;
+#endif
+#ifdef TEXTURED
 in vec2 vUv;
-
-uniform bool textured;
 uniform sampler2D sampler;
-uniform bool specularEnable;
+#endif
 uniform int alphaFunc;
 uniform float alphaRef;
 
@@ -96,11 +104,13 @@ out vec4 outColor;
 
 void main() {
   vec4 c = vColor;
-  if (textured) {
-    vec4 t = texture(sampler, vUv);
-    c = vec4(t.rgb * vColor.rgb, t.a);
-  }
-  if (specularEnable) c.rgb = min(c.rgb + vSpecular, vec3(1.0));
+#ifdef TEXTURED
+  vec4 t = texture(sampler, vUv);
+  c = vec4(t.rgb * vColor.rgb, t.a);
+#endif
+#ifdef SPECULAR
+  c.rgb = min(c.rgb + vSpecular, vec3(1.0));
+#endif
 #ifdef ALPHA_TEST
   float a = floor(c.a * 255.0 + 0.5);
   bool pass;
@@ -155,12 +165,8 @@ GLuint compile(GLenum type, const std::vector<const char*>& source, std::string&
   return 0;
 }
 
-GLuint compile(GLenum type, const char* source, std::string& error) {
-  return compile(type, std::vector<const char*>{source}, error);
-}
-
-GLuint link(const char* vertexSource, const std::vector<const char*>& fragmentSource,
-            std::string& error) {
+GLuint link(const std::vector<const char*>& vertexSource,
+            const std::vector<const char*>& fragmentSource, std::string& error) {
   const GLuint vs = compile(GL_VERTEX_SHADER, vertexSource, error);
   if (!vs) return 0;
   const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource, error);
@@ -186,10 +192,15 @@ GLuint link(const char* vertexSource, const std::vector<const char*>& fragmentSo
 
 }  // namespace
 
-bool buildSceneProgram(SceneProgram& p, bool alphaTest, std::string& error) {
-  std::vector<const char*> fragment{SCENE_FRAGMENT_HEAD, SCENE_FRAGMENT};
-  if (alphaTest) fragment.insert(fragment.begin() + 1, ALPHA_TEST_ON);
-  p.program = link(SCENE_VERTEX, fragment, error);
+bool buildSceneProgram(SceneProgram& p, uint32_t variant, std::string& error) {
+  std::vector<const char*> head{"#version 330 core\n"};
+  if (variant & VARIANT_ALPHA_TEST) head.push_back("#define ALPHA_TEST 1\n");
+  if (variant & VARIANT_TEXTURED) head.push_back("#define TEXTURED 1\n");
+  if (variant & VARIANT_SPECULAR) head.push_back("#define SPECULAR 1\n");
+  std::vector<const char*> vertex = head, fragment = head;
+  vertex.push_back(SCENE_VERTEX);
+  fragment.push_back(SCENE_FRAGMENT);
+  p.program = link(vertex, fragment, error);
   if (!p.program) return false;
   const GLuint g = p.program;
   p.worldViewProj = glGetUniformLocation(g, "worldViewProj");
@@ -198,7 +209,6 @@ bool buildSceneProgram(SceneProgram& p, bool alphaTest, std::string& error) {
   p.pixelOffset = glGetUniformLocation(g, "pixelOffset");
   p.remapDepth = glGetUniformLocation(g, "remapDepth");
   p.lighting = glGetUniformLocation(g, "lighting");
-  p.specularEnable = glGetUniformLocation(g, "specularEnable");
   p.lightCount = glGetUniformLocation(g, "lightCount");
   p.lightDir = glGetUniformLocation(g, "lightDir");
   p.lightDiffuse = glGetUniformLocation(g, "lightDiffuse");
@@ -209,7 +219,6 @@ bool buildSceneProgram(SceneProgram& p, bool alphaTest, std::string& error) {
   p.matSpecular = glGetUniformLocation(g, "matSpecular");
   p.matEmissive = glGetUniformLocation(g, "matEmissive");
   p.matPower = glGetUniformLocation(g, "matPower");
-  p.textured = glGetUniformLocation(g, "textured");
   p.sampler = glGetUniformLocation(g, "sampler");
   p.alphaFunc = glGetUniformLocation(g, "alphaFunc");
   p.alphaRef = glGetUniformLocation(g, "alphaRef");
@@ -217,7 +226,7 @@ bool buildSceneProgram(SceneProgram& p, bool alphaTest, std::string& error) {
 }
 
 bool buildTextProgram(TextProgram& p, std::string& error) {
-  p.program = link(TEXT_VERTEX, {TEXT_FRAGMENT}, error);
+  p.program = link({TEXT_VERTEX}, {TEXT_FRAGMENT}, error);
   if (!p.program) return false;
   p.viewSize = glGetUniformLocation(p.program, "viewSize");
   p.color = glGetUniformLocation(p.program, "color");

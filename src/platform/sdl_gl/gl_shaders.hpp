@@ -16,10 +16,10 @@ constexpr int SHADER_LIGHTS = 8;
 struct SceneProgram {
   GLuint program = 0;
   GLint worldViewProj = -1, worldView = -1, normalMatrix = -1, pixelOffset = -1;
-  GLint remapDepth = -1, lighting = -1, specularEnable = -1;
+  GLint remapDepth = -1, lighting = -1;
   GLint lightCount = -1, lightDir = -1, lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1;
   GLint matDiffuse = -1, matAmbient = -1, matSpecular = -1, matEmissive = -1, matPower = -1;
-  GLint textured = -1, sampler = -1, alphaFunc = -1, alphaRef = -1;
+  GLint sampler = -1, alphaFunc = -1, alphaRef = -1;
 };
 
 struct TextProgram {
@@ -27,10 +27,13 @@ struct TextProgram {
   GLint viewSize = -1, color = -1, sampler = -1;
 };
 
+// What a scene program variant draws with, as bits: the alpha test (without
+// it every fragment is kept), stage 0's texture, and specular highlights.
+constexpr uint32_t VARIANT_ALPHA_TEST = 1, VARIANT_TEXTURED = 2, VARIANT_SPECULAR = 4,
+                   SCENE_VARIANTS = 8;
+
 // False with the compiler's log in `error` when a program cannot be built.
-// `alphaTest` builds the program that discards what the alpha test rejects;
-// without it every fragment is kept.
-bool buildSceneProgram(SceneProgram& out, bool alphaTest, std::string& error);
+bool buildSceneProgram(SceneProgram& out, uint32_t variant, std::string& error);
 bool buildTextProgram(TextProgram& out, std::string& error);
 
 // True when the alpha test with comparison `func` and reference `ref` (its
