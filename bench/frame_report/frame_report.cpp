@@ -169,6 +169,7 @@ Timings runDrive(const std::vector<ScriptStep>& steps, ScriptedSystem& system,
 struct Pacing {
   double meanMs = 0, deviationMs = 0, shortestMs = 0, longestMs = 0;
   size_t gaps = 0;
+  bool byPresents = false;  // the presents waited for the display to the end
 };
 
 // The game's own paced main loop on the real clock, on the title screen so
@@ -186,6 +187,7 @@ Pacing runPacing(ScriptedSystem& system, ScriptedKeyboard& keyboard, size_t fram
   frameStarts = nullptr;
   system.realClock = false;
   Pacing p;
+  p.byPresents = presentsPaceFrames();
   std::vector<double> gaps;
   for (size_t i = 1; i < starts.size(); ++i)
     gaps.push_back(static_cast<double>(starts[i] - starts[i - 1]) / 1000.0);
@@ -400,10 +402,12 @@ int main(int argc, char** argv) {
                   (static_cast<double>(baseline.frameSeconds.size()) / baseline.totalSeconds)
             : 0.0);
   std::printf(
-      "paced main loop, %zu title frames on the real clock: %.3f ms apart on average (%.3f a "
-      "second), standard deviation %.3f ms, shortest %.2f ms, longest %.2f ms\n",
-      pacing.gaps, pacing.meanMs, pacing.meanMs > 0 ? 1000 / pacing.meanMs : 0.0,
-      pacing.deviationMs, pacing.shortestMs, pacing.longestMs);
+      "paced main loop, %zu title frames on the real clock, %s: %.3f ms apart on average (%.3f "
+      "a second), standard deviation %.3f ms, shortest %.2f ms, longest %.2f ms\n",
+      pacing.gaps,
+      pacing.byPresents ? "presents waiting for the 60 Hz display" : "sleeping between frames",
+      pacing.meanMs, pacing.meanMs > 0 ? 1000 / pacing.meanMs : 0.0, pacing.deviationMs,
+      pacing.shortestMs, pacing.longestMs);
   std::printf(
       "start-up with the first scene set-up %.0f ms; scene set-up again (as after a "
       "device reset) %.0f ms\n",

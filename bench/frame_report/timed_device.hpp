@@ -139,6 +139,7 @@ class TimedGraphics : public GraphicsSystem {
   Result enumAdapterMode(Format f, uint32_t mode, DisplayMode& out) override {
     return inner_->enumAdapterMode(f, mode, out);
   }
+  Result adapterDisplayMode(DisplayMode& out) override { return inner_->adapterDisplayMode(out); }
   Result checkDeviceType(Format display, Format back, bool windowed) override {
     return inner_->checkDeviceType(display, back, windowed);
   }

@@ -6,6 +6,7 @@
 #include "app/frame_driver.hpp"
 #include "app/main_window.hpp"
 #include "platform/services.hpp"
+#include "render/graphics_device.hpp"
 
 namespace {
 
@@ -21,6 +22,9 @@ bool frameRan = false;  // the first frame does not wait
 uint64_t nextFrameDueNs = 0;
 // A wake-up this late still keeps the frame on the 1/60 s grid.
 constexpr uint64_t LATE_TOLERANCE_NS = 2000000;
+// Whether the device's presents wait for a 60 Hz display and so pace the
+// frames; false once a frame shows that they do not.
+bool presentPaces = false;
 
 uint32_t msSince(uint32_t now, uint32_t then) { return now - then; }
 
@@ -47,7 +51,10 @@ void startFrameClock() {
   fpsFrameCount = 0;
   frameRan = false;
   nextFrameDueNs = 0;
+  presentPaces = presentParams.presentationInterval == platform::PRESENT_INTERVAL_ONE;
 }
+
+bool presentsPaceFrames() { return presentPaces; }
 
 bool runMainLoopStep(int32_t& exitCode) {
   platform::System& system = platform::sys();
@@ -62,22 +69,29 @@ bool runMainLoopStep(int32_t& exitCode) {
   }
 
   const uint64_t nowNs = system.timeUs() * 1000;
-  // A frame is never due more than a period ahead; if it seems to be, the
-  // clock went back, and the frame runs rather than wait for it.
-  if (frameRan && nowNs < nextFrameDueNs && nextFrameDueNs - nowNs <= FRAME_PERIOD_NS) {
+  const uint64_t earlyNs = frameRan && nowNs < nextFrameDueNs ? nextFrameDueNs - nowNs : 0;
+  // Presents that wait for the display may let one frame through before its
+  // time (the driver queues a picture), never a whole period: a frame that
+  // early shows that they do not wait (no sync after all, or a faster
+  // display), and from then on the frames sleep until they are due.
+  if (presentPaces && earlyNs > FRAME_PERIOD_NS) presentPaces = false;
+  // A frame is never due more than two periods ahead; if it seems to be,
+  // the clock went back, and the frame runs rather than wait for it.
+  if (!presentPaces && earlyNs > 0 && earlyNs <= 2 * FRAME_PERIOD_NS) {
     // Sleep until the frame is due; an event wakes the wait and is handled
     // by the next step.
-    system.waitForEventUs(static_cast<uint32_t>((nextFrameDueNs - nowNs + 999) / 1000));
+    system.waitForEventUs(static_cast<uint32_t>((earlyNs + 999) / 1000));
     return true;
   }
   // Frames are due 1/60 s after the time the previous one was due, so a
-  // wake-up that comes a little late does not push every later frame back
-  // and the rate stays 60.000. A frame that starts later than that (a slow
-  // frame, a busy machine) puts the next one 1/60 s after its own start:
-  // the game never catches up by running frames faster.
-  nextFrameDueNs = frameRan && nowNs - nextFrameDueNs < LATE_TOLERANCE_NS
-                       ? nextFrameDueNs + FRAME_PERIOD_NS
-                       : nowNs + FRAME_PERIOD_NS;
+  // wake-up that comes a little late, or a frame the display lets through a
+  // little early, does not move every later frame and the rate stays
+  // 60.000. A frame that starts later than that (a slow frame, a busy
+  // machine) puts the next one 1/60 s after its own start: the game never
+  // catches up by running frames faster.
+  const bool onGrid =
+      frameRan && (earlyNs > 0 ? presentPaces : nowNs - nextFrameDueNs < LATE_TOLERANCE_NS);
+  nextFrameDueNs = onGrid ? nextFrameDueNs + FRAME_PERIOD_NS : nowNs + FRAME_PERIOD_NS;
   runFrame(system.timeMs());
   return true;
 }
@@ -96,4 +110,5 @@ void resetMainLoopState() {
   fpsFrameCount = 0;
   frameRan = false;
   nextFrameDueNs = 0;
+  presentPaces = false;
 }

@@ -22,5 +22,8 @@ bool runMainLoopStep(int32_t& exitCode);
 // driveFrame. The loop calls it once a frame is due; replays call it
 // directly, without the pacing.
 void runFrame(uint32_t now);
+// True while the device's presents wait for a 60 Hz display and pace the
+// frames; false when the loop sleeps between them.
+bool presentsPaceFrames();
 
 void resetMainLoopState();

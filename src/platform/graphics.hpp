@@ -25,6 +25,7 @@ struct DisplayMode {
 };
 
 constexpr uint32_t SWAP_EFFECT_DISCARD = 1;
+constexpr uint32_t PRESENT_INTERVAL_ONE = 1;  // present waits for the display's refresh
 constexpr uint32_t PRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 // Field order follows the classic present-parameters record.
@@ -158,6 +159,8 @@ class GraphicsSystem {
 
   virtual uint32_t adapterModeCount(Format format) = 0;
   virtual Result enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) = 0;
+  // The mode the display runs in now; a refresh rate of 0 is unknown.
+  virtual Result adapterDisplayMode(DisplayMode& out) = 0;
   virtual Result checkDeviceType(Format displayFormat, Format backBufferFormat, bool windowed) = 0;
   virtual Result checkDepthStencilFormat(Format adapterFormat, Format depthFormat) = 0;
   virtual Result getDeviceCaps() = 0;

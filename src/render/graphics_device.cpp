@@ -63,7 +63,13 @@ void createGraphicsDevice() {
   presentParams.autoDepthStencilFormat = Format::D24S8;
   presentParams.flags = 0;
   presentParams.fullScreenRefreshRateInHz = 0;
-  presentParams.presentationInterval = platform::PRESENT_INTERVAL_IMMEDIATE;
+  // On a display that refreshes 60 times a second, presents wait for it and
+  // pace the frames; on any other the game paces them by sleeping.
+  platform::DisplayMode display{};
+  const bool sixtyHz = platform::succeeded(direct3d->adapterDisplayMode(display)) &&
+                       display.refreshRate == DISPLAY_SYNC_RATE;
+  presentParams.presentationInterval =
+      sixtyHz ? platform::PRESENT_INTERVAL_ONE : platform::PRESENT_INTERVAL_IMMEDIATE;
 
   if (device) {
     direct3d->releaseDevice(device);

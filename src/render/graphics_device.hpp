@@ -6,6 +6,10 @@
 
 #include "platform/graphics.hpp"
 
+// The refresh rate the game's frames run at: on a display of this rate the
+// device's presents wait for the display.
+constexpr uint32_t DISPLAY_SYNC_RATE = 60;
+
 extern platform::GraphicsSystem* direct3d;
 extern platform::Device* device;
 extern platform::PresentParams presentParams;

@@ -52,6 +52,17 @@ TEST_F(GraphicsDeviceTest, PresentParametersAreFullScreen1024By768Immediate) {
   EXPECT_EQ(sceneSetUpRuns, 1);
 }
 
+TEST_F(GraphicsDeviceTest, PresentsWaitForTheDisplayOnlyWhenItRefreshesSixtyTimesASecond) {
+  graphics().displayRefreshRate = 60;
+  createGraphicsDevice();
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(nullDevice().params.presentationInterval, 1u);
+  graphics().displayRefreshRate = 75;
+  createGraphicsDevice();
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(nullDevice().params.presentationInterval, 0x80000000u);
+}
+
 TEST_F(GraphicsDeviceTest, TheDeviceTypeIsAlwaysCheckedForFullScreen) {
   windowedFlag = 1;
   createGraphicsDevice();

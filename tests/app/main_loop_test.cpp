@@ -130,6 +130,26 @@ TEST_F(MainLoopTest, AWakeUpALittleLateKeepsTheGridAndALateFrameStartsANewOne) {
   EXPECT_EQ(waits().back(), "6667");
 }
 
+TEST_F(MainLoopTest, PresentsThatWaitPaceTheFramesUntilAFrameComesAWholePeriodEarly) {
+  presentParams.presentationInterval = platform::PRESENT_INTERVAL_ONE;
+  startFrameClock();
+  stepAt(0);   // due next at 16.667 ms
+  stepAt(10);  // let through early by the display: runs, due next at 33.333
+  stepAt(26);  // due next at 50
+  EXPECT_TRUE(waits().empty());
+  EXPECT_EQ(frameCount(), 3);
+  // 20.000001 ms early (three periods of 16666667 ns): the present did not
+  // wait, so the loop sleeps.
+  stepAt(30);
+  EXPECT_EQ(waits(), std::vector<std::string>{"20001"});
+  EXPECT_EQ(frameCount(), 3);
+  step();  // at 50 ms
+  EXPECT_EQ(frameCount(), 4);
+  stepAt(55);  // sleeping from now on: due at 66.667
+  EXPECT_EQ(waits().back(), "11667");
+  EXPECT_EQ(frameCount(), 4);
+}
+
 TEST_F(MainLoopTest, ALateFrameDoesNotWait) {
   startFrameClock();
   stepAt(0);

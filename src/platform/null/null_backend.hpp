@@ -172,6 +172,7 @@ class NullGraphicsSystem : public GraphicsSystem {
  public:
   uint32_t adapterModeCount(Format format) override;
   Result enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) override;
+  Result adapterDisplayMode(DisplayMode& out) override;
   Result checkDeviceType(Format displayFormat, Format backBufferFormat, bool windowed) override;
   Result checkDepthStencilFormat(Format adapterFormat, Format depthFormat) override;
   Result getDeviceCaps() override;
@@ -180,6 +181,7 @@ class NullGraphicsSystem : public GraphicsSystem {
 
   // Script.
   uint32_t modeCount = 1;
+  uint32_t displayRefreshRate = 0;  // the current mode's; 0: unknown
   Result enumResult = Result::Ok;
   Result deviceTypeResult = Result::Ok;
   Result depthStencilResult = Result::Ok;

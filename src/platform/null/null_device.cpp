@@ -192,6 +192,12 @@ Result NullGraphicsSystem::enumAdapterMode(Format format, uint32_t mode, Display
   return Result::Ok;
 }
 
+Result NullGraphicsSystem::adapterDisplayMode(DisplayMode& out) {
+  log.add("adapterDisplayMode");
+  out = {1024, 768, displayRefreshRate, Format::X8R8G8B8};
+  return Result::Ok;
+}
+
 Result NullGraphicsSystem::checkDeviceType(Format display, Format backBuffer, bool windowed) {
   log.add("checkDeviceType", std::to_string(static_cast<uint32_t>(display)) + " " +
                                  std::to_string(static_cast<uint32_t>(backBuffer)) +

@@ -40,6 +40,18 @@ bool validParams(const PresentParams& p, std::string& why) {
   return true;
 }
 
+void setSwapInterval(uint32_t presentationInterval) {
+  // A refused interval (as under a virtual X server) is no error: the game
+  // sees that presents do not wait and paces its frames itself. Waiting
+  // presents prefer letting a late frame through at once (-1) to holding
+  // it back a whole refresh.
+  if (presentationInterval == PRESENT_INTERVAL_IMMEDIATE) {
+    SDL_GL_SetSwapInterval(0);
+  } else if (SDL_GL_SetSwapInterval(-1) != 0) {
+    SDL_GL_SetSwapInterval(1);
+  }
+}
+
 void setContextAttributes() {
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -178,7 +190,7 @@ Result GlDevice::reset(const PresentParams& params) {
     windowRecord().pictureHeight = height_;
   }
   params_ = params;
-  SDL_GL_SetSwapInterval(params.presentationInterval == PRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+  setSwapInterval(params.presentationInterval);
   setFixedGlState();
   setDefaultState();
   lost_ = false;

@@ -26,6 +26,8 @@ constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DI
 // False with the reason in `why` for parameters the device cannot take.
 bool validParams(const PresentParams& p, std::string& why);
 void setContextAttributes();
+// Vertical sync for the current context as the present parameters ask.
+void setSwapInterval(uint32_t presentationInterval);
 // Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth);
 void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);

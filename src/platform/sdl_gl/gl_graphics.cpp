@@ -19,6 +19,7 @@ class GlGraphicsSystem : public GraphicsSystem {
  public:
   uint32_t adapterModeCount(Format format) override;
   Result enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) override;
+  Result adapterDisplayMode(DisplayMode& out) override;
   Result checkDeviceType(Format displayFormat, Format backBufferFormat, bool windowed) override;
   Result checkDepthStencilFormat(Format adapterFormat, Format depthFormat) override;
   Result getDeviceCaps() override;
@@ -61,6 +62,14 @@ Result GlGraphicsSystem::enumAdapterMode(Format format, uint32_t mode, DisplayMo
   const std::vector<SDL_DisplayMode> modes = colourModes();
   if (mode >= modes.size()) return Result::Failed;
   const SDL_DisplayMode& m = modes[mode];
+  out = {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
+         static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
+  return Result::Ok;
+}
+
+Result GlGraphicsSystem::adapterDisplayMode(DisplayMode& out) {
+  SDL_DisplayMode m{};
+  if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDesktopDisplayMode(0, &m) != 0) return Result::Failed;
   out = {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
          static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
   return Result::Ok;
@@ -146,8 +155,7 @@ Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
   if (!context_) return fail(std::string("no OpenGL 3.3 core context: ") + SDL_GetError());
   if (SDL_GL_MakeCurrent(window, context_) != 0) return fail(SDL_GetError());
   if (epoxy_gl_version() < 33) return fail("the driver offers no OpenGL 3.3");
-  // A refused swap interval (as under a virtual X server) is no error.
-  SDL_GL_SetSwapInterval(params.presentationInterval == PRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+  setSwapInterval(params.presentationInterval);
   device_ = std::make_unique<GlDevice>();
   if (!device_->init(params, why)) return fail(why);
   return device_.get();

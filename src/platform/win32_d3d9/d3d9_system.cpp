@@ -21,6 +21,7 @@ class D3d9GraphicsSystem : public GraphicsSystem {
  public:
   uint32_t adapterModeCount(Format format) override;
   Result enumAdapterMode(Format format, uint32_t mode, DisplayMode& out) override;
+  Result adapterDisplayMode(DisplayMode& out) override;
   Result checkDeviceType(Format displayFormat, Format backBufferFormat, bool windowed) override;
   Result checkDepthStencilFormat(Format adapterFormat, Format depthFormat) override;
   Result getDeviceCaps() override;
@@ -60,6 +61,15 @@ Result D3d9GraphicsSystem::enumAdapterMode(Format format, uint32_t mode, Display
   if (!d) return Result::Failed;
   D3DDISPLAYMODE m{};
   const HRESULT hr = d->EnumAdapterModes(ADAPTER, static_cast<D3DFORMAT>(format), mode, &m);
+  if (SUCCEEDED(hr)) out = {m.Width, m.Height, m.RefreshRate, static_cast<Format>(m.Format)};
+  return resultOf(hr);
+}
+
+Result D3d9GraphicsSystem::adapterDisplayMode(DisplayMode& out) {
+  IDirect3D9* d = direct3d();
+  if (!d) return Result::Failed;
+  D3DDISPLAYMODE m{};
+  const HRESULT hr = d->GetAdapterDisplayMode(ADAPTER, &m);
   if (SUCCEEDED(hr)) out = {m.Width, m.Height, m.RefreshRate, static_cast<Format>(m.Format)};
   return resultOf(hr);
 }
