@@ -35,7 +35,14 @@ uniform vec3 matSpecular;
 uniform vec3 matEmissive;
 uniform float matPower;
 
+// A texture's alpha replaces the lit alpha, which then is not passed on.
+#ifdef TEXTURED
+out vec3 vColor;
+#define LIT_COLOR(c) (c).rgb
+#else
 out vec4 vColor;
+#define LIT_COLOR(c) (c)
+#endif
 #ifdef SPECULAR
 out vec3 vSpecular;
 #endif
@@ -56,7 +63,7 @@ void main() {
   vSpecular = vec3(0.0);
 #endif
   if (!lighting) {
-    vColor = vec4(1.0);
+    vColor = LIT_COLOR(vec4(1.0));
     return;
   }
   vec3 n = normalMatrix * inNormal;
@@ -74,8 +81,8 @@ void main() {
     if (nh > 0.0) specular += lightSpecular[i] * pow(nh, matPower);
 #endif
   }
-  vColor = vec4(clamp(matEmissive + matAmbient * ambient + matDiffuse.rgb * diffuse, 0.0, 1.0),
-                matDiffuse.a);
+  vColor = LIT_COLOR(vec4(
+      clamp(matEmissive + matAmbient * ambient + matDiffuse.rgb * diffuse, 0.0, 1.0), matDiffuse.a));
 #ifdef SPECULAR
   vSpecular = clamp(matSpecular * specular, 0.0, 1.0);
 #endif
@@ -89,13 +96,15 @@ void main() {
 // every interpolated value and every branch, and a shader that may discard
 // loses the early depth test for the whole draw, so the test is compiled in
 // only where it can reject a fragment.
-constexpr const char* SCENE_FRAGMENT = R"(in vec4 vColor;
-#ifdef SPECULAR
+constexpr const char* SCENE_FRAGMENT = R"(#ifdef SPECULAR
 in vec3 vSpecular;
 #endif
 #ifdef TEXTURED
+in vec3 vColor;
 in vec2 vUv;
 uniform sampler2D sampler;
+#else
+in vec4 vColor;
 #endif
 uniform int alphaFunc;
 uniform float alphaRef;
@@ -103,10 +112,11 @@ uniform float alphaRef;
 out vec4 outColor;
 
 void main() {
-  vec4 c = vColor;
 #ifdef TEXTURED
   vec4 t = texture(sampler, vUv);
-  c = vec4(t.rgb * vColor.rgb, t.a);
+  vec4 c = vec4(t.rgb * vColor, t.a);
+#else
+  vec4 c = vColor;
 #endif
 #ifdef SPECULAR
   c.rgb = min(c.rgb + vSpecular, vec3(1.0));
