@@ -46,7 +46,8 @@ bool parseFrameList(const char* text, uint32_t last, std::vector<uint32_t>& fram
   }
 }
 
-bool readPictureList(const char* path, uint32_t last, std::vector<PictureRef>& out) {
+bool readPictureList(const char* path, uint32_t last, std::vector<PictureRef>& out,
+                     std::string& renderer) {
   std::ifstream in(path);
   if (!in) {
     std::fprintf(stderr, "frame_report: cannot read %s\n", path);
@@ -55,6 +56,10 @@ bool readPictureList(const char* path, uint32_t last, std::vector<PictureRef>& o
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (line.empty() || line[0] == '#') continue;
+    if (line.rfind("renderer ", 0) == 0) {
+      renderer = line.substr(9);
+      continue;
+    }
     const size_t space = line.find(' ');
     PictureRef ref;
     const std::string hash = space == std::string::npos ? "" : line.substr(space + 1);

@@ -19,9 +19,11 @@ uint64_t pictureHash(const std::vector<uint8_t>& rgba);
 // a message on stderr when the list is malformed.
 bool parseFrameList(const char* text, uint32_t last, std::vector<uint32_t>& frames);
 
-// Lines "FRAME HASH" (hash in hexadecimal); blank lines and lines starting
+// Lines "FRAME HASH" (hash in hexadecimal) and one "renderer NAME", the
+// renderer that drew them, into `renderer`; blank lines and lines starting
 // with '#' are skipped. False with a message on stderr for anything else.
-bool readPictureList(const char* path, uint32_t last, std::vector<PictureRef>& out);
+bool readPictureList(const char* path, uint32_t last, std::vector<PictureRef>& out,
+                     std::string& renderer);
 
 // Writes the picture as DIR/frame-NNNN.png; false with a message on stderr.
 bool writePicture(const std::string& dir, uint32_t frame, const std::vector<uint8_t>& rgba,

@@ -15,6 +15,8 @@ void uninstallReportBackend();
 // picture, so that a frame's drawing counts in the frame that asked for it.
 void finishPicture();
 
+// The renderer that draws the pictures, as its driver names it.
+std::string rendererName();
 // The renderer and the window it draws in, for the report's first line.
 std::string deviceName();
 

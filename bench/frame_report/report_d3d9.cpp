@@ -18,7 +18,9 @@ void uninstallReportBackend() { platform::win32_d3d9::uninstall(); }
 // only the split between the game's code and the device is less sharp.
 void finishPicture() {}
 
-std::string deviceName() { return "Direct3D 9, full screen 1024x768"; }
+std::string rendererName() { return "Direct3D 9"; }
+
+std::string deviceName() { return rendererName() + ", full screen 1024x768"; }
 
 bool readPicture(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
   return platform::win32_d3d9::readBackBuffer(rgba, width, height);

@@ -21,10 +21,9 @@ void uninstallReportBackend() { platform::sdl_gl::uninstall(); }
 
 void finishPicture() { glFinish(); }
 
-std::string deviceName() {
-  return std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) + " on " +
-         std::getenv("SDL_VIDEODRIVER");
-}
+std::string rendererName() { return reinterpret_cast<const char*>(glGetString(GL_RENDERER)); }
+
+std::string deviceName() { return rendererName() + " on " + std::getenv("SDL_VIDEODRIVER"); }
 
 bool readPicture(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
   return platform::sdl_gl::readBackBuffer(rgba, width, height);
