@@ -14,31 +14,6 @@ namespace {
 
 using Text = DeviceTest;
 
-struct Box {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-  int changed = 0, full = 0;
-};
-
-// Where the picture differs from the black background, and how many pixels
-// carry the text colour at full coverage.
-template <class Pixel>
-Box inkOf(Pixel pixel, int width, int height, int r, int g, int b) {
-  Box box;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const auto p = pixel(x, y);
-      if (p[0] == 0 && p[1] == 0 && p[2] == 0) continue;
-      ++box.changed;
-      box.left = std::min(box.left, x);
-      box.top = std::min(box.top, y);
-      box.right = std::max(box.right, x);
-      box.bottom = std::max(box.bottom, y);
-      if (std::abs(p[0] - r) <= 2 && std::abs(p[1] - g) <= 2 && std::abs(p[2] - b) <= 2) ++box.full;
-    }
-  }
-  return box;
-}
-
 TEST_F(Text, DrawsInItsColourFromTheRectanglesTopLeftAndNowhereElse) {
   const FontHandle font = device->createFont(62, 400, "");
   ASSERT_NE(font, 0u);
@@ -48,7 +23,7 @@ TEST_F(Text, DrawsInItsColourFromTheRectanglesTopLeftAndNowhereElse) {
   EXPECT_EQ(device->drawText(font, " Dulmar/Tokvane ", 16, rect, TEXT_LEFT_TOP, 0xFF8264C8), 62);
   device->endScene();
   readBack();
-  const Box ink = inkOf([&](int x, int y) { return pixel(x, y); }, 1024, 768, 130, 100, 200);
+  const Ink ink = inkOf([&](int x, int y) { return pixel(x, y); }, 1024, 768, 130, 100, 200);
   EXPECT_GT(ink.full, 200);  // solid strokes in exactly the colour
   EXPECT_GE(ink.left, 280);
   EXPECT_GE(ink.top, 390);
@@ -68,7 +43,7 @@ TEST_F(Text, IsClippedToASmallRectangle) {
   device->drawText(font, "WWWWWWWW", -1, Rect{200, 200, 260, 230}, TEXT_LEFT_TOP, 0xFFFFFFFF);
   device->endScene();
   readBack();
-  const Box ink = inkOf([&](int x, int y) { return pixel(x, y); }, 1024, 768, 255, 255, 255);
+  const Ink ink = inkOf([&](int x, int y) { return pixel(x, y); }, 1024, 768, 255, 255, 255);
   EXPECT_GT(ink.changed, 0);
   EXPECT_GE(ink.left, 200);
   EXPECT_GE(ink.top, 200);

@@ -8,16 +8,7 @@ namespace {
 using DeviceLife = DeviceTest;
 
 TEST_F(DeviceLife, AdapterReportsTheGamesFormats) {
-  EXPECT_GT(graphics->adapterModeCount(Format::X8R8G8B8), 0u);
-  EXPECT_EQ(graphics->adapterModeCount(Format::D24S8), 0u);
-  DisplayMode mode{};
-  EXPECT_EQ(graphics->enumAdapterMode(Format::X8R8G8B8, 0, mode), Result::Ok);
-  EXPECT_EQ(mode.format, Format::X8R8G8B8);
-  EXPECT_EQ(graphics->enumAdapterMode(Format::X8R8G8B8, 100000, mode), Result::Failed);
-  EXPECT_EQ(graphics->checkDeviceType(Format::X8R8G8B8, Format::X8R8G8B8, false), Result::Ok);
-  EXPECT_EQ(graphics->checkDepthStencilFormat(Format::X8R8G8B8, Format::D24S8), Result::Ok);
-  EXPECT_EQ(graphics->checkDepthStencilFormat(Format::X8R8G8B8, Format::X8R8G8B8), Result::Failed);
-  EXPECT_EQ(graphics->getDeviceCaps(), Result::Ok);
+  expectTheGamesAdapter(graphics);
   testing::internal::CaptureStderr();
   EXPECT_EQ(graphics->createDevice(gameParams()), nullptr);  // one device at a time
   EXPECT_NE(testing::internal::GetCapturedStderr().find("second"), std::string::npos);
