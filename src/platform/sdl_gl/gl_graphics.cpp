@@ -38,6 +38,12 @@ class GlGraphicsSystem : public GraphicsSystem {
   int probeResult_ = -1;  // -1 not probed yet, 0 no, 1 yes
 };
 
+// SDL's refresh rate 0 is unknown, as ours is.
+DisplayMode modeOf(const SDL_DisplayMode& m) {
+  return {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
+          static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
+}
+
 std::vector<SDL_DisplayMode> GlGraphicsSystem::colourModes() {
   std::vector<SDL_DisplayMode> modes;
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return modes;
@@ -61,17 +67,14 @@ Result GlGraphicsSystem::enumAdapterMode(Format format, uint32_t mode, DisplayMo
   if (format != Format::X8R8G8B8) return Result::Failed;
   const std::vector<SDL_DisplayMode> modes = colourModes();
   if (mode >= modes.size()) return Result::Failed;
-  const SDL_DisplayMode& m = modes[mode];
-  out = {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
-         static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
+  out = modeOf(modes[mode]);
   return Result::Ok;
 }
 
 Result GlGraphicsSystem::adapterDisplayMode(DisplayMode& out) {
   SDL_DisplayMode m{};
   if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDesktopDisplayMode(0, &m) != 0) return Result::Failed;
-  out = {static_cast<uint32_t>(m.w), static_cast<uint32_t>(m.h),
-         static_cast<uint32_t>(m.refresh_rate), Format::X8R8G8B8};
+  out = modeOf(m);
   return Result::Ok;
 }
 

@@ -41,6 +41,10 @@ class D3d9GraphicsSystem : public GraphicsSystem {
   std::unique_ptr<D3d9Device> device_;
 };
 
+DisplayMode modeOf(const D3DDISPLAYMODE& m) {
+  return {m.Width, m.Height, m.RefreshRate, static_cast<Format>(m.Format)};
+}
+
 IDirect3D9* D3d9GraphicsSystem::direct3d() {
   if (!direct3d_ && !createFailed_) {
     direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
@@ -61,7 +65,7 @@ Result D3d9GraphicsSystem::enumAdapterMode(Format format, uint32_t mode, Display
   if (!d) return Result::Failed;
   D3DDISPLAYMODE m{};
   const HRESULT hr = d->EnumAdapterModes(ADAPTER, static_cast<D3DFORMAT>(format), mode, &m);
-  if (SUCCEEDED(hr)) out = {m.Width, m.Height, m.RefreshRate, static_cast<Format>(m.Format)};
+  if (SUCCEEDED(hr)) out = modeOf(m);
   return resultOf(hr);
 }
 
@@ -70,7 +74,7 @@ Result D3d9GraphicsSystem::adapterDisplayMode(DisplayMode& out) {
   if (!d) return Result::Failed;
   D3DDISPLAYMODE m{};
   const HRESULT hr = d->GetAdapterDisplayMode(ADAPTER, &m);
-  if (SUCCEEDED(hr)) out = {m.Width, m.Height, m.RefreshRate, static_cast<Format>(m.Format)};
+  if (SUCCEEDED(hr)) out = modeOf(m);
   return resultOf(hr);
 }
 
