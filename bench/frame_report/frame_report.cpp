@@ -358,21 +358,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double startUp = nowSeconds() - setUpStart;
+  auto shutDown = [](int status) {
+    releaseGraphicsDevice();
+    uninstallReportBackend();
+    return status;
+  };
   // Another rasteriser (a GPU, llvmpipe of another width or version)
   // rounds differently: its pictures say nothing of this code's.
   if (checkFile && !picturesRenderer.empty() && rendererName() != picturesRenderer) {
     std::printf("frame_report: the pictures were drawn by %s, this device is %s: not compared\n",
                 picturesRenderer.c_str(), rendererName().c_str());
-    releaseGraphicsDevice();
-    uninstallReportBackend();
-    return SKIPPED;
+    return shutDown(SKIPPED);
   }
-  if (frameList || checkFile) {
-    const int status = runPictures(steps, system, keyboard, pictures);
-    releaseGraphicsDevice();
-    uninstallReportBackend();
-    return status;
-  }
+  if (frameList || checkFile) return shutDown(runPictures(steps, system, keyboard, pictures));
 
   constexpr size_t PACED_FRAMES = 600;
   const Pacing pacing = runPacing(system, keyboard, PACED_FRAMES);
@@ -427,8 +425,5 @@ int main(int argc, char** argv) {
       "start-up with the first scene set-up %.0f ms; scene set-up again (as after a "
       "device reset) %.0f ms\n",
       1000 * startUp, 1000 * reload);
-
-  releaseGraphicsDevice();
-  uninstallReportBackend();
-  return 0;
+  return shutDown(0);
 }
