@@ -71,32 +71,32 @@ TEST(KeyCodes, VirtualKeysFollowTheLayoutForLettersAndDigits) {
 
 TEST(PictureFit, WideScreenGetsBarsLeftAndRight) {
   // 1280x720 holds a 960x720 picture of 4:3, 160 pixels in from each side.
-  const sdl_gl::PictureFit wide = sdl_gl::fitPicture(1024, 768, 1280, 720);
+  const gl::PictureFit wide = gl::fitPicture(1024, 768, 1280, 720);
   EXPECT_EQ(wide.x, 160);
   EXPECT_EQ(wide.y, 0);
   EXPECT_EQ(wide.width, 960);
   EXPECT_EQ(wide.height, 720);
   // 1280x1024 (5:4) holds 1280x960, 32 pixels down.
-  const sdl_gl::PictureFit tall = sdl_gl::fitPicture(1024, 768, 1280, 1024);
+  const gl::PictureFit tall = gl::fitPicture(1024, 768, 1280, 1024);
   EXPECT_EQ(tall.x, 0);
   EXPECT_EQ(tall.y, 32);
   EXPECT_EQ(tall.width, 1280);
   EXPECT_EQ(tall.height, 960);
-  const sdl_gl::PictureFit same = sdl_gl::fitPicture(1024, 768, 1024, 768);
+  const gl::PictureFit same = gl::fitPicture(1024, 768, 1024, 768);
   EXPECT_EQ(same.width, 1024);
   EXPECT_EQ(same.height, 768);
 
   // Mouse points: 1024 picture pixels over 960 window pixels.
   int32_t x = 0, y = 0;
-  sdl_gl::windowToPicture(wide, 1024, 768, 160, 0, x, y);
+  gl::windowToPicture(wide, 1024, 768, 160, 0, x, y);
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 0);
-  sdl_gl::windowToPicture(wide, 1024, 768, 640, 360, x, y);  // centre
+  gl::windowToPicture(wide, 1024, 768, 640, 360, x, y);  // centre
   EXPECT_EQ(x, 512);
   EXPECT_EQ(y, 384);
-  sdl_gl::windowToPicture(wide, 1024, 768, 0, 719, x, y);  // in the left bar
-  EXPECT_EQ(x, -171);                                      // floor(-160 * 1024 / 960)
-  EXPECT_EQ(y, 766);                                       // floor(719 * 768 / 720)
+  gl::windowToPicture(wide, 1024, 768, 0, 719, x, y);  // in the left bar
+  EXPECT_EQ(x, -171);                                  // floor(-160 * 1024 / 960)
+  EXPECT_EQ(y, 766);                                   // floor(719 * 768 / 720)
   // Packed as the window message packs it; the game reads -171 back.
   const uint32_t packed = sdl_gl::packPosition(x, y);
   EXPECT_EQ(packed, (0xFFFFu - 170u) | (766u << 16));

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "gl_test_support.hpp"
-#include "platform/sdl_gl/gl_text.hpp"
+#include "platform/sdl_gl/ttf_fonts.hpp"
 
 namespace rztest {
 namespace {

@@ -6,14 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/gl_device.hpp"
 #include "platform/sdl_gl/backend_parts.hpp"
-#include "platform/sdl_gl/gl_device.hpp"
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
+#include "platform/sdl_gl/sdl_surface.hpp"
+#include "platform/sdl_gl/ttf_fonts.hpp"
 #include "platform/sdl_gl/window_state.hpp"
 
 namespace platform::sdl_gl {
 
 namespace {
+
+using gl::GlDevice;
 
 class GlGraphicsSystem : public GraphicsSystem {
  public:
@@ -33,6 +37,8 @@ class GlGraphicsSystem : public GraphicsSystem {
   // Display modes with at least 24 bits of colour, in SDL's order.
   std::vector<SDL_DisplayMode> colourModes();
 
+  SdlSurface surface_;
+  TtfFonts fonts_;
   std::unique_ptr<GlDevice> device_;
   SDL_GLContext context_ = nullptr;
   int probeResult_ = -1;  // -1 not probed yet, 0 no, 1 yes
@@ -104,9 +110,9 @@ bool GlGraphicsSystem::probeContext(std::string& why) {
           std::to_string(epoxy_gl_version() % 10);
   } else {
     GLuint fbo = 0, color = 0, depth = 0;
-    ok = makeFramebuffer(16, 16, fbo, color, depth);
+    ok = gl::makeFramebuffer(16, 16, fbo, color, depth);
     if (!ok) why = "the driver refuses a 24-bit depth, 8-bit stencil buffer";
-    deleteFramebuffer(fbo, color, depth);
+    gl::deleteFramebuffer(fbo, color, depth);
   }
   if (context) SDL_GL_DeleteContext(context);
   SDL_DestroyWindow(window);
@@ -148,7 +154,7 @@ Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
   }
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return fail("SDL video is not running");
   std::string why;
-  if (!validParams(params, why)) return fail(why);
+  if (!gl::validParams(params, why)) return fail(why);
   setContextAttributes();
   SDL_Window* window =
       openDeviceWindow(params.windowed == 0, params.backBufferWidth, params.backBufferHeight);
@@ -158,8 +164,8 @@ Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
   if (!context_) return fail(std::string("no OpenGL 3.3 core context: ") + SDL_GetError());
   if (SDL_GL_MakeCurrent(window, context_) != 0) return fail(SDL_GetError());
   if (epoxy_gl_version() < 33) return fail("the driver offers no OpenGL 3.3");
-  setSwapInterval(params.presentationInterval);
-  device_ = std::make_unique<GlDevice>();
+  surface_.setSwapInterval(params.presentationInterval);
+  device_ = std::make_unique<GlDevice>(surface_, fonts_);
   if (!device_->init(params, why)) return fail(why);
   return device_.get();
 }

@@ -12,32 +12,6 @@
 
 namespace platform::sdl_gl {
 
-PictureFit fitPicture(int32_t pictureWidth, int32_t pictureHeight, int32_t areaWidth,
-                      int32_t areaHeight) {
-  if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0)
-    return {0, 0, std::max(areaWidth, 0), std::max(areaHeight, 0)};
-  const int64_t pw = pictureWidth, ph = pictureHeight, aw = areaWidth, ah = areaHeight;
-  if (aw * ph > ah * pw) {
-    const auto w = static_cast<int32_t>((ah * pw + ph / 2) / ph);
-    return {(areaWidth - w) / 2, 0, w, areaHeight};
-  }
-  const auto h = static_cast<int32_t>((aw * ph + pw / 2) / pw);
-  return {0, (areaHeight - h) / 2, areaWidth, h};
-}
-
-void windowToPicture(const PictureFit& fit, int32_t pictureWidth, int32_t pictureHeight,
-                     int32_t windowX, int32_t windowY, int32_t& pictureX, int32_t& pictureY) {
-  if (fit.width <= 0 || fit.height <= 0) {
-    pictureX = windowX;
-    pictureY = windowY;
-    return;
-  }
-  pictureX =
-      static_cast<int32_t>(std::floor(double(windowX - fit.x) * pictureWidth / double(fit.width)));
-  pictureY = static_cast<int32_t>(
-      std::floor(double(windowY - fit.y) * pictureHeight / double(fit.height)));
-}
-
 uint32_t packPosition(int32_t x, int32_t y) {
   return (static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16);
 }
@@ -188,7 +162,7 @@ bool SdlSystem::translate(SDL_Event& e, Event& out) {
         SDL_GetWindowSize(w.window, &ww, &wh);
         const int32_t pw = static_cast<int32_t>(w.pictureWidth);
         const int32_t ph = static_cast<int32_t>(w.pictureHeight);
-        windowToPicture(fitPicture(pw, ph, ww, wh), pw, ph, e.motion.x, e.motion.y, x, y);
+        gl::windowToPicture(gl::fitPicture(pw, ph, ww, wh), pw, ph, e.motion.x, e.motion.y, x, y);
       }
       out.type = EventType::MouseMove;
       out.packedPosition = packPosition(x, y);

@@ -2,14 +2,14 @@
 // fixed-function pipeline does with the game's states, and the text program.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gl/gl_api.hpp"
 
 #include <cstdint>
 #include <string>
 
 #include "platform/graphics.hpp"
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 constexpr int SHADER_LIGHTS = 8;
 
@@ -33,8 +33,11 @@ constexpr uint32_t VARIANT_ALPHA_TEST = 1, VARIANT_TEXTURED = 2, VARIANT_SPECULA
                    SCENE_VARIANTS = 8;
 
 // False with the compiler's log in `error` when a program cannot be built.
-bool buildSceneProgram(SceneProgram& out, uint32_t variant, std::string& error);
-bool buildTextProgram(TextProgram& out, std::string& error);
+// `shaderHead` starts every shader: the GLSL version line and, for GLSL ES,
+// the default precisions.
+bool buildSceneProgram(SceneProgram& out, uint32_t variant, const char* shaderHead,
+                       std::string& error);
+bool buildTextProgram(TextProgram& out, const char* shaderHead, std::string& error);
 
 // True when the alpha test with comparison `func` and reference `ref` (its
 // low 8 bits) lets every alpha from minAlpha to maxAlpha (0..255) pass, so
@@ -44,4 +47,4 @@ bool alphaTestPassesAll(uint32_t func, uint32_t ref, int32_t minAlpha, int32_t m
 // is not a number.
 bool alphaRangeOf(float alpha, int32_t& minAlpha, int32_t& maxAlpha);
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl

@@ -1,23 +1,24 @@
-// The OpenGL device: its record and the helpers its files share. The device
-// draws into a back buffer of its own (a framebuffer object of the game's
-// size) and shows it scaled to the window, keeping its shape, with black
-// bars. gl_device.cpp holds its life, buffers and resources, gl_draw_state.cpp
-// the fixed-function states and what they make of a draw, gl_graphics.cpp the
-// graphics system that creates it.
+// The OpenGL device that the desktop and browser backends share: its record
+// and the helpers its files share. The device draws into a back buffer of its
+// own (a framebuffer object of the game's size) and shows it scaled to the
+// window or canvas, keeping its shape, with black bars. gl_device.cpp holds
+// its life, buffers and resources, gl_draw_state.cpp the fixed-function
+// states and what they make of a draw; each backend's graphics system makes
+// the context and creates it over a GlSurface of its own.
 #pragma once
-
-#include <epoxy/gl.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/gl/gl_api.hpp"
+#include "platform/gl/gl_shaders.hpp"
+#include "platform/gl/gl_surface.hpp"
+#include "platform/gl/gl_text.hpp"
 #include "platform/graphics.hpp"
 #include "platform/handle_slots.hpp"
-#include "platform/sdl_gl/gl_shaders.hpp"
-#include "platform/sdl_gl/gl_text.hpp"
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 constexpr uint32_t TEXTURE_STAGES = 8;
 
@@ -25,9 +26,6 @@ constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DI
 
 // False with the reason in `why` for parameters the device cannot take.
 bool validParams(const PresentParams& p, std::string& why);
-void setContextAttributes();
-// Vertical sync for the current context as the present parameters ask.
-void setSwapInterval(uint32_t presentationInterval);
 // Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth);
 void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);
@@ -54,6 +52,9 @@ struct LightSlot {
 
 class GlDevice : public Device {
  public:
+  // Needs a current context on the surface. The surface and the fonts must
+  // outlive the device.
+  GlDevice(GlSurface& surface, FontRasterizer& fonts) : surface_(surface), text_(fonts) {}
   bool init(const PresentParams& params, std::string& error);
   void destroy();
   bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
@@ -93,6 +94,7 @@ class GlDevice : public Device {
   GlMesh* meshOf(MeshHandle mesh);
   GLuint textureOf(TextureHandle texture) const;
 
+  GlSurface& surface_;
   PresentParams params_{};
   uint32_t width_ = 0, height_ = 0;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
@@ -117,4 +119,4 @@ class GlDevice : public Device {
   bool lost_ = false;
 };
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl

@@ -1,10 +1,10 @@
-#include "platform/sdl_gl/gl_shaders.hpp"
+#include "platform/gl/gl_shaders.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 namespace {
 
@@ -13,7 +13,8 @@ namespace {
 // Lighting is per vertex in view space: the normal goes through the inverse
 // transpose of world * view and is not renormalised, lights shine along their
 // normalised view-space direction of travel, and the sum is clamped to 0..1.
-// The source follows the version line and the variant's defines.
+// The source follows the surface's head (version line, precisions) and the
+// variant's defines.
 constexpr const char* SCENE_VERTEX = R"(layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
 layout(location = 2) in vec2 inUv;
@@ -138,8 +139,7 @@ void main() {
 }
 )";
 
-constexpr const char* TEXT_VERTEX = R"(#version 330 core
-layout(location = 0) in vec2 inPosition;
+constexpr const char* TEXT_VERTEX = R"(layout(location = 0) in vec2 inPosition;
 layout(location = 1) in vec2 inUv;
 uniform vec2 viewSize;
 out vec2 vUv;
@@ -150,8 +150,7 @@ void main() {
 }
 )";
 
-constexpr const char* TEXT_FRAGMENT = R"(#version 330 core
-in vec2 vUv;
+constexpr const char* TEXT_FRAGMENT = R"(in vec2 vUv;
 uniform sampler2D sampler;
 uniform vec4 color;
 out vec4 outColor;
@@ -202,8 +201,9 @@ GLuint link(const std::vector<const char*>& vertexSource,
 
 }  // namespace
 
-bool buildSceneProgram(SceneProgram& p, uint32_t variant, std::string& error) {
-  std::vector<const char*> head{"#version 330 core\n"};
+bool buildSceneProgram(SceneProgram& p, uint32_t variant, const char* shaderHead,
+                       std::string& error) {
+  std::vector<const char*> head{shaderHead};
   if (variant & VARIANT_ALPHA_TEST) head.push_back("#define ALPHA_TEST 1\n");
   if (variant & VARIANT_TEXTURED) head.push_back("#define TEXTURED 1\n");
   if (variant & VARIANT_SPECULAR) head.push_back("#define SPECULAR 1\n");
@@ -235,8 +235,8 @@ bool buildSceneProgram(SceneProgram& p, uint32_t variant, std::string& error) {
   return true;
 }
 
-bool buildTextProgram(TextProgram& p, std::string& error) {
-  p.program = link({TEXT_VERTEX}, {TEXT_FRAGMENT}, error);
+bool buildTextProgram(TextProgram& p, const char* shaderHead, std::string& error) {
+  p.program = link({shaderHead, TEXT_VERTEX}, {shaderHead, TEXT_FRAGMENT}, error);
   if (!p.program) return false;
   p.viewSize = glGetUniformLocation(p.program, "viewSize");
   p.color = glGetUniformLocation(p.program, "color");
@@ -244,9 +244,9 @@ bool buildTextProgram(TextProgram& p, std::string& error) {
   return true;
 }
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 bool alphaTestPassesAll(uint32_t func, uint32_t ref, int32_t minAlpha, int32_t maxAlpha) {
   const int32_t r = static_cast<int32_t>(ref & 0xFF);
@@ -280,4 +280,4 @@ bool alphaRangeOf(float alpha, int32_t& minAlpha, int32_t& maxAlpha) {
   return true;
 }
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl

@@ -1,25 +1,24 @@
-// Fonts for the GL device: SDL2_ttf faces found through fontconfig, lines
-// rendered to coverage textures (kept in a small cache, since the game draws
-// the same texts every frame) and blended over the back buffer.
+// Text for the GL device: lines turned into coverage by the backend's font
+// rasterizer, kept as textures in a small cache (the game draws the same
+// texts every frame) and blended over the back buffer.
 #pragma once
-
-#include <SDL2/SDL_ttf.h>
-#include <epoxy/gl.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/gl/gl_api.hpp"
+#include "platform/gl/gl_shaders.hpp"
+#include "platform/gl/gl_surface.hpp"
 #include "platform/graphics.hpp"
 #include "platform/handle_slots.hpp"
-#include "platform/sdl_gl/gl_shaders.hpp"
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 struct TextFont {
-  TTF_Font* ttf = nullptr;
+  uint32_t face = 0;  // the rasterizer's
   int32_t lineSkip = 0;
-  explicit operator bool() const { return ttf != nullptr; }  // false: a free slot
+  explicit operator bool() const { return face != 0; }  // false: a free slot
 };
 
 struct TextLine {
@@ -32,8 +31,9 @@ struct TextLine {
 
 class TextRenderer {
  public:
+  explicit TextRenderer(FontRasterizer& fonts) : fonts_(fonts) {}
   // Needs a current GL context. False with a message in `error`.
-  bool init(std::string& error);
+  bool init(const char* shaderHead, std::string& error);
   void destroy();
 
   FontHandle createFont(int32_t height, uint32_t weight, const char* face);
@@ -47,18 +47,15 @@ class TextRenderer {
   TextFont* fontOf(FontHandle font);
   const TextLine* lineOf(FontHandle font, const std::string& text);
 
+  FontRasterizer& fonts_;
   TextProgram program_;
   GLuint vao_ = 0, vbo_ = 0;
-  std::vector<TextFont> fonts_;  // handle = index + 1
+  std::vector<TextFont> faces_;  // handle = index + 1
   std::vector<TextLine> cache_;
   uint64_t useCounter_ = 0;
-  bool ttfStarted_ = false;
 };
 
-// The font file fontconfig chooses for a face name ("" is the default sans
-// face) and weight; empty when there is none.
-std::string findFontFile(const char* face, uint32_t weight, int& index);
-// The point size whose line skip comes closest to `height` pixels.
-int pointSizeForLineHeight(TTF_Font* font, int32_t height);
+// For rasterizers: says once in the run that the title texts have no font.
+void sayNoFontOnce(const std::string& why);
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl

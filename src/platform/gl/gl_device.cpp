@@ -1,6 +1,6 @@
 // The OpenGL device's life, its back buffer and presentation, and the
 // meshes, textures and fonts it holds.
-#include "platform/sdl_gl/gl_device.hpp"
+#include "platform/gl/gl_device.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/picture_fit.hpp"
 #include "platform/mesh_upload_check.hpp"
-#include "platform/sdl_gl/backend_parts.hpp"
-#include "platform/sdl_gl/sdl_gl_backend.hpp"
-#include "platform/sdl_gl/window_state.hpp"
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 namespace {
 
@@ -38,32 +36,6 @@ bool validParams(const PresentParams& p, std::string& why) {
     return false;
   }
   return true;
-}
-
-void setSwapInterval(uint32_t presentationInterval) {
-  // A refused interval (as under a virtual X server) is no error: the game
-  // sees that presents do not wait and paces its frames itself. Waiting
-  // presents prefer letting a late frame through at once (-1) to holding
-  // it back a whole refresh.
-  if (presentationInterval == PRESENT_INTERVAL_IMMEDIATE) {
-    SDL_GL_SetSwapInterval(0);
-  } else if (SDL_GL_SetSwapInterval(-1) != 0) {
-    SDL_GL_SetSwapInterval(1);
-  }
-}
-
-void setContextAttributes() {
-  SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  // Depth and stencil live in the back buffer object, not in the window.
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth) {
@@ -99,11 +71,11 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
     return false;
   }
   for (uint32_t variant = 0; variant < SCENE_VARIANTS; ++variant)
-    if (!buildSceneProgram(scene_[variant], variant, error)) return false;
-  if (!text_.init(error)) return false;
+    if (!buildSceneProgram(scene_[variant], variant, surface_.shaderHead(), error)) return false;
+  if (!text_.init(surface_.shaderHead(), error)) return false;
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
-  clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+  clipControl_ = surface_.hasClipControl();
   setFixedGlState();
   setDefaultState();
   return true;
@@ -112,7 +84,7 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
 void GlDevice::setFixedGlState() {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
-  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+  if (clipControl_) setZeroToOneClipDepth();
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glDepthMask(GL_TRUE);
@@ -154,7 +126,7 @@ void GlDevice::destroy() {
 }
 
 Result GlDevice::testCooperativeLevel() {
-  if (!windowVisible()) {
+  if (!surface_.usable()) {
     lost_ = true;
     return Result::DeviceLost;
   }
@@ -162,7 +134,7 @@ Result GlDevice::testCooperativeLevel() {
 }
 
 Result GlDevice::reset(const PresentParams& params) {
-  if (!windowVisible()) {
+  if (!surface_.usable()) {
     lost_ = true;
     return Result::DeviceLost;
   }
@@ -186,11 +158,10 @@ Result GlDevice::reset(const PresentParams& params) {
     depthBuffer_ = depth;
     width_ = params.backBufferWidth;
     height_ = params.backBufferHeight;
-    windowRecord().pictureWidth = width_;
-    windowRecord().pictureHeight = height_;
+    surface_.pictureSizeChanged(width_, height_);
   }
   params_ = params;
-  setSwapInterval(params.presentationInterval);
+  surface_.setSwapInterval(params.presentationInterval);
   setFixedGlState();
   setDefaultState();
   lost_ = false;
@@ -209,7 +180,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   glDepthMask(GL_TRUE);
   glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f,
                (argb & 0xFF) / 255.0f, ((argb >> 24) & 0xFF) / 255.0f);
-  glClearDepth(std::clamp(z, 0.0f, 1.0f));
+  clearDepth(std::clamp(z, 0.0f, 1.0f));
   glClearStencil(static_cast<GLint>(stencil & 0xFF));
   glClear(bits);
   return Result::Ok;
@@ -228,13 +199,12 @@ Result GlDevice::endScene() {
 }
 
 Result GlDevice::present() {
-  SDL_Window* window = windowRecord().window;
-  if (lost_ || !windowVisible()) {
+  if (lost_ || !surface_.usable()) {
     lost_ = true;
     return Result::DeviceLost;
   }
-  int dw = 0, dh = 0;
-  SDL_GL_GetDrawableSize(window, &dw, &dh);
+  int32_t dw = 0, dh = 0;
+  surface_.drawableSize(dw, dh);
   const PictureFit fit =
       fitPicture(static_cast<int32_t>(width_), static_cast<int32_t>(height_), dw, dh);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -252,7 +222,7 @@ Result GlDevice::present() {
   glBlitFramebuffer(0, 0, static_cast<GLint>(width_), static_cast<GLint>(height_), fit.x,
                     dh - fit.y - fit.height, fit.x + fit.width, dh - fit.y, GL_COLOR_BUFFER_BIT,
                     sameSize ? GL_NEAREST : GL_LINEAR);
-  SDL_GL_SwapWindow(window);
+  surface_.swap();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   return Result::Ok;
 }
@@ -393,4 +363,4 @@ bool GlDevice::readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& h
   return true;
 }
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl

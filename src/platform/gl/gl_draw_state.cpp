@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/sdl_gl/gl_device.hpp"
+#include "platform/gl/gl_device.hpp"
 
-namespace platform::sdl_gl {
+namespace platform::gl {
 
 namespace {
 
@@ -243,4 +243,4 @@ void GlDevice::uploadUniforms(const SceneProgram& p, uint32_t dirty) {
   }
 }
 
-}  // namespace platform::sdl_gl
+}  // namespace platform::gl
