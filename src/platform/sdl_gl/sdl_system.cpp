@@ -1,7 +1,6 @@
 // System and keyboard services on SDL2.
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <deque>
 #include <thread>
 
