@@ -65,6 +65,13 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
   params_ = params;
   width_ = params.backBufferWidth;
   height_ = params.backBufferHeight;
+  generation_ = surface_.contextGeneration();
+  if (!makeContextObjects(error)) return false;
+  setDefaultState();
+  return true;
+}
+
+bool GlDevice::makeContextObjects(std::string& error) {
   if (!makeFramebuffer(width_, height_, fbo_, colorBuffer_, depthBuffer_)) {
     error = "the " + std::to_string(width_) + "x" + std::to_string(height_) +
             " back buffer with 24-bit depth and 8-bit stencil cannot be made";
@@ -77,8 +84,21 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
   // the shader moves it into GL's -w..w.
   clipControl_ = surface_.hasClipControl();
   setFixedGlState();
-  setDefaultState();
   return true;
+}
+
+void GlDevice::forgetContext() {
+  // Deleting the names of a lost context would touch nothing: they are let
+  // go. The handles given out before die with them, and the game loads its
+  // scene again after the reset.
+  meshes_.clear();
+  textures_.clear();
+  for (SceneProgram& p : scene_) p = SceneProgram{};
+  fbo_ = colorBuffer_ = depthBuffer_ = 0;
+  text_.forgetContext();
+  texture_ = 0;
+  boundProgram_ = -1;
+  boundTexture_ = ~0u;
 }
 
 void GlDevice::setFixedGlState() {
@@ -143,7 +163,19 @@ Result GlDevice::reset(const PresentParams& params) {
     std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
     return Result::Failed;
   }
-  if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
+  if (generation_ != surface_.contextGeneration()) {
+    // The context came back empty: everything is made again, at the size
+    // asked for.
+    forgetContext();
+    width_ = params.backBufferWidth;
+    height_ = params.backBufferHeight;
+    if (!makeContextObjects(why)) {
+      std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
+      return Result::Failed;
+    }
+    generation_ = surface_.contextGeneration();
+    surface_.pictureSizeChanged(width_, height_);
+  } else if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
     GLuint fbo = 0, color = 0, depth = 0;
     if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
       deleteFramebuffer(fbo, color, depth);
