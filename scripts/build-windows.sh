@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows game with mingw-w64 into build-win64/ and packs
-# build-win64/riderozad-<version>-win64.zip for Windows players. Installs the
+# Builds the Windows game with mingw-w64 into build-win64/ and packs it for
+# Windows players twice: build-win64/riderozad-<version>-win64.zip and the
+# installer build-win64/riderozad-<version>-win64-setup.exe. Installs the
 # Debian packages it needs when they are missing (through sudo when not run
 # as root). With --test it then runs the Windows tests under Wine and Xvfb.
 # Runs from any folder, on a fresh clone too.
@@ -82,6 +83,10 @@ zip="$build_dir/$name.zip"
 rm -f "$zip"
 (cd "$build_dir/package" && cmake -E tar cf "$zip" --format=zip "$name")
 echo "build-windows: wrote $zip"
+setup="$build_dir/$name-setup.exe"
+"$root/packaging/windows/make_installer.sh" "$stage" "$version" \
+  "$build_dir/resources/riderozad.ico" "$setup"
+echo "build-windows: wrote $setup"
 
 if ((run_tests)); then
   RZ_WIN_BUILD_DIR="$build_dir" "$root/tests/win32/wine_session.sh" \
