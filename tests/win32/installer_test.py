@@ -23,9 +23,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, HERE)
-import views  # noqa: E402
-from picture import Picture, is_sky  # noqa: E402
-from wine_game import SessionScreen, windows_named  # noqa: E402
+from wine_game import SessionScreen, drive_from_title, windows_named  # noqa: E402
 from xsession import WINDOW_CAPTION, TestFailure, wait_for  # noqa: E402
 
 KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Riderozad"
@@ -226,16 +224,8 @@ def play(prefix, server, program, folder, out_dir):
                     raise TestFailure(f"the installed game ended with {game.returncode}")
                 return windows_named(server, WINDOW_CAPTION)
 
-            window_id = wait_for(window, 60, "the installed game showed no window")[0]
-            wait_for(lambda: views.title_shown(Picture(server.screenshot())), 30,
-                     "the installed game showed no title screen")
-            server.run("xdotool", "windowfocus", "--sync", window_id)
-            server.run("xdotool", "keydown", "Return")
-            try:
-                wait_for(lambda: Picture(server.screenshot()).share(views.SKY_BAND, is_sky) > 0.6,
-                         10, "Enter did not bring up the installed game's driving view")
-            finally:
-                server.run("xdotool", "keyup", "Return")
+            window_id = wait_for(window, 60, f"{program} showed no window")[0]
+            drive_from_title(server, window_id, program)
             server.run("xdotool", "key", "Escape")
             code = game.wait(timeout=20)
         finally:
