@@ -58,6 +58,11 @@ if(TARGET gtest)
   target_compile_options(gtest_main PRIVATE -O0)
 endif()
 
+# emscripten's JavaScript tools find their node modules (acorn) in Debian's
+# folder, also when the build is run by hand rather than by build-web.sh.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
 # rz_node_program(TARGET [QUICK_LINK]): a program that runs under node (the
 # tools, the tests) and reads and writes the real file system, synchronously.
 # QUICK_LINK skips binaryen's optimisation of the whole program at link time,
