@@ -32,7 +32,7 @@ lists=("$root/scripts/packages-windows.txt")
 deps="$build_dir/_deps"
 mkdir -p "$deps/stb"
 [[ -f "$deps/meshoptimizer/src/meshoptimizer.h" ]] ||
-  "$root/scripts/fetch-meshoptimizer.sh" "$deps/meshoptimizer"
+  "$root/scripts/fetch-debian-source.sh" "$deps" libmeshoptimizer-dev
 for header in stb_image.h stb_image_write.h; do
   ln -sf "/usr/include/stb/$header" "$deps/stb/$header"
 done
