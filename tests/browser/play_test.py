@@ -198,25 +198,28 @@ def drives(play, control, label, before, since=None):
                     "change on the road)", interval=0.1)
 
 
-def turns_left(play, before, press, release, what):
-    """From rest, presses and releases the controls in pulses of three
-    animation frames until the view has turned left (the horizon slid
-    right); returns the last picture, the shift in pixels and its mean
-    error. Short pulses from rest keep the car slow, so the view turns
-    without the scenery growing toward the viewer, and they bound the turn
-    to what can be measured. The frame after a picture is taken is a long
-    one (the page stood still meanwhile), so each pulse starts a frame
-    later. Turning right fails at once: moving backward, the car turns the
+def turns_left(play, before, go, steer, stop, what):
+    """From rest, drives forward (go) and steers left (steer) in pulses of a
+    few animation frames until the view has turned left (the horizon slid
+    right); stop lets go of both. Returns the last picture, the shift in
+    pixels and its mean error. Short pulses from rest keep the car slow, so
+    the view turns without the scenery growing toward the viewer, and they
+    bound the turn to what can be measured. Each pulse starts a frame later,
+    since the frame after a picture is a long one (the page stood still
+    meanwhile), and steers from its second frame: a car that stopped by
+    coasting may still count as reversing until a frame has moved it. A
+    turn to the right fails at once: going backward, the car turns the
     other way. before is a picture of the car at rest."""
-
     def slid():
         play.browser.frames(1)
-        press()
+        go()
         try:
-            play.browser.frames(3)
+            play.browser.frames(1)
+            steer()
+            play.browser.frames(2)
         finally:
-            release()
-        pic = play.shot("turn_b")
+            stop()
+        pic = play.shot("turn")
         shift, error = picture.sideways_shift(before, pic, *HORIZON_BAND, max_shift=1000)
         if shift <= -20:
             raise TestFailure(f"{what}: the view turned right by {-shift} px")
@@ -229,16 +232,12 @@ def check_keys_drive(play):
     """At the start, at rest: Up and Left held turn the view left, so the
     car goes forward; Up held, the needle swings toward speed and the ground
     rushes toward the viewer while the horizon stays."""
-    def press():
-        play.hold("Up")
-        play.hold("Left")
-
-    def release():
+    def stop():
         play.release("Left")
         play.release("Up")
 
-    turned, shift, error = turns_left(play, play.start_view, press, release,
-                                      "holding Up and Left")
+    turned, shift, error = turns_left(play, play.start_view, lambda: play.hold("Up"),
+                                      lambda: play.hold("Left"), stop, "holding Up and Left")
     print(f"  Up and Left: the horizon slid {shift} px to the right (mean error {error:.1f})")
     play.hold("Up")
     try:
@@ -263,16 +262,18 @@ def check_pad_drives(play):
     def pad(button, value):
         b.evaluate(f"testPad.set({button}, {value})")
 
+    def stop():
+        pad(DPAD_LEFT, 0)
+        pad(RIGHT_TRIGGER, 0)
+
     try:
-        turned, shift, _ = turns_left(
-            play, rest, lambda: (pad(RIGHT_TRIGGER, 1.0), pad(DPAD_LEFT, 1)),
-            lambda: (pad(DPAD_LEFT, 0), pad(RIGHT_TRIGGER, 0)),
-            "the right trigger and the d-pad's left")
+        turned, shift, _ = turns_left(play, rest, lambda: pad(RIGHT_TRIGGER, 1.0),
+                                      lambda: pad(DPAD_LEFT, 1), stop,
+                                      "the right trigger and the d-pad's left")
         pad(RIGHT_TRIGGER, 1.0)
         _, needle, moved = drives(play, "the right trigger", "pad", turned)
     finally:
-        pad(DPAD_LEFT, 0)
-        pad(RIGHT_TRIGGER, 0)
+        stop()
     print(f"  right trigger: with the d-pad's left the horizon slid {shift} px; alone, the "
           f"needle {play.needle_rest} -> {needle} degrees, {moved:.0%} of the ground changed")
 
@@ -432,6 +433,10 @@ def main():
     except TestFailure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)
         if browser:
+            # A game that stopped says why on the page.
+            said = browser.evaluate("document.body ? [document.body.dataset.state, "
+                                    "document.getElementById('overlay').innerText] : []")
+            print(f"the page's state and message: {said}", file=sys.stderr)
             print("the page's console:\n  " + "\n  ".join(browser.console), file=sys.stderr)
         return 1
     finally:
