@@ -61,6 +61,11 @@ if(TARGET gtest)
   target_compile_options(gtest_main PRIVATE -O0)
 endif()
 
+# emscripten's JavaScript tools find their node modules (acorn) in Debian's
+# folder, also when the build is run by hand rather than by build-web.sh.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
 # rz_node_program(TARGET [QUICK_LINK]): a program that runs under node (the
 # tools, the tests) and reads and writes the real file system, synchronously.
 # QUICK_LINK skips binaryen's optimisation of the whole program at link time,
@@ -72,4 +77,24 @@ function(rz_node_program target)
   if("${ARGN}" STREQUAL QUICK_LINK)
     target_link_options(${target} PRIVATE -O1)
   endif()
+endfunction()
+
+# rz_web_page_program(TARGET): a program of a browser page (the game, the
+# frame report) with WebGL2 and the game's data package: the run folder the
+# generator makes, mounted as the page's game folder, and the title texts'
+# font, DejaVu Sans, the face the Linux game gets from fontconfig.
+set(RZ_WEB_FONT /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf)
+function(rz_web_page_program target)
+  set(run ${RIDEROZAD_RUN_DIR})
+  target_link_options(
+    ${target} PRIVATE -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sALLOW_MEMORY_GROWTH=1
+    -sENVIRONMENT=web "SHELL:--exclude-file *.generated"
+    "SHELL:--preload-file ${run}/Data@/riderozad/Data"
+    "SHELL:--preload-file ${run}/L.wp@/riderozad/L.wp"
+    "SHELL:--preload-file ${run}/R.wp@/riderozad/R.wp"
+    "SHELL:--preload-file ${run}/M.mp3@/riderozad/M.mp3"
+    "SHELL:--preload-file ${RZ_WEB_FONT}@/fonts/DejaVuSans.ttf")
+  # The package is made at link time: it follows the generated world.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${run}/Data/.generated ${RZ_WEB_FONT})
+  add_dependencies(${target} rz_assets)
 endfunction()
