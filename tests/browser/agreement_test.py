@@ -14,7 +14,6 @@ both devices compute the same colour from the same states, and none of them
 may differ by more than TOLERANCE. The figures for both neighbourhoods are
 printed."""
 
-import argparse
 import base64
 import os
 import sys
@@ -133,12 +132,8 @@ def web_picture(page_folder, out_dir):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--page", required=True, help="the folder holding agreement.html")
-    parser.add_argument("--native", required=True, help="the native GL device's PPM picture")
-    parser.add_argument("--out", default=".")
-    args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
+    args = devtools.page_arguments("the folder holding agreement.html",
+                                   ("--native", "the native GL device's PPM picture"))
     began = time.monotonic()
     try:
         with open(args.native, "rb") as f:

@@ -6,6 +6,7 @@ profile that is thrown away afterwards.
 Only python3-websocket besides the standard library: no WebDriver, no npm.
 Pictures come back as the e2e tests' Picture (tests/e2e/picture.py)."""
 
+import argparse
 import base64
 import json
 import os
@@ -58,6 +59,20 @@ FAKE_GAMEPAD = """
   navigator.getGamepads = () => [plugged ? pad : null, null, null, null];
 })();
 """
+
+
+def page_arguments(page_help, *more):
+    """The browser tests' command line: --page (the folder served), --out
+    (where a failure's pictures and logs go, made if missing) and the
+    required options named in more, as (option, help) pairs."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True, help=page_help)
+    for option, text in more:
+        parser.add_argument(option, required=True, help=text)
+    parser.add_argument("--out", default=".")
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    return args
 
 
 def start_process(args, **options):

@@ -8,7 +8,6 @@ the page's own "no WebGL2" message; with webgl.force-enabled it finds no GL
 driver), so it runs in a window on a virtual X server of the test's own,
 where Mesa's software renderer gives it WebGL2."""
 
-import argparse
 import os
 import shutil
 import subprocess
@@ -47,11 +46,7 @@ def title_drawn(pic):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--page", required=True, help="the folder holding index.html")
-    parser.add_argument("--out", default=".")
-    args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
+    args = devtools.page_arguments("the folder holding index.html")
     began = time.monotonic()
     profile = tempfile.mkdtemp(prefix="riderozad-firefox-")
     with open(os.path.join(profile, "user.js"), "w") as f:

@@ -7,7 +7,6 @@ and restored, and Escape. As in tests/e2e/play_test.py every step waits for
 what it looks for with a generous limit, so none fails for being slow, and a
 failed step's pictures are kept in the output folder."""
 
-import argparse
 import math
 import os
 import sys
@@ -413,11 +412,7 @@ STEPS = [check_title_screen, check_enter_drives, check_keys_drive, check_pad_dri
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--page", required=True, help="the folder holding index.html")
-    parser.add_argument("--out", default=".")
-    args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
+    args = devtools.page_arguments("the folder holding index.html")
     began = time.monotonic()
     server = browser = play = None
     try:
