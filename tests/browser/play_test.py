@@ -14,6 +14,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import devtools  # noqa: E402  (puts tests/e2e on the path)
+import ear  # noqa: E402
 import picture  # noqa: E402
 import views  # noqa: E402
 from picture import changed_share  # noqa: E402
@@ -24,42 +25,6 @@ from xsession import TestFailure, run_steps, wait_for  # noqa: E402
 # The right trigger and the d-pad's left in the "standard" layout.
 RIGHT_TRIGGER = 7
 DPAD_LEFT = 14
-
-# The test's own ear on the music: the page's <audio> element routed through
-# an analyser, and every play and pause it makes noted with whether the page
-# was hidden or its WebGL context lost at that moment.
-EAR = """(() => {
-  const audio = Module.riderozadMusic;
-  const context = new AudioContext();
-  const analyser = context.createAnalyser();
-  analyser.fftSize = 2048;
-  context.createMediaElementSource(audio).connect(analyser);
-  analyser.connect(context.destination);
-  const gl = Module.canvas.getContext("webgl2");
-  const events = [];
-  for (const type of ["play", "pause"])
-    audio.addEventListener(type, () => events.push(
-        type + (document.hidden || gl.isContextLost() ? " while gone" : "")));
-  window.testEar = {audio, context, analyser, events};
-  return context.state;
-})()"""
-
-# What the ear hears now: the element's state and the loudest frequency.
-HEAR = """(() => {
-  const ear = window.testEar, audio = Module.riderozadMusic;
-  const bins = new Float32Array(ear.analyser.frequencyBinCount);
-  ear.analyser.getFloatFrequencyData(bins);
-  let loudest = 0;
-  for (let i = 1; i < bins.length; ++i) if (bins[i] > bins[loudest]) loudest = i;
-  return {present: !!audio, same: audio === ear.audio, paused: audio ? audio.paused : true,
-          time: audio ? audio.currentTime : 0, events: ear.events.slice(),
-          level: isFinite(bins[loudest]) ? bins[loudest] : -1000,
-          peak: loudest * ear.context.sampleRate / ear.analyser.fftSize};
-})()"""
-
-# Music a player hears: the analyser's loudest frequency above this level
-# (dB below full scale); a silent graph gives -1000 here.
-HEARD_DB = -80
 
 LOSE_CONTEXT = """(() => {
   window.testLoser = Module.canvas.getContext("webgl2").getExtension("WEBGL_lose_context");
@@ -89,7 +54,7 @@ class Play:
             print(f"  kept {path}", file=sys.stderr)
 
     def hear(self):
-        return self.browser.evaluate(HEAR)
+        return ear.hear(self.browser)
 
     def music_goes_on(self, what, timeout=30):
         """Waits until the music has played on past the last reading, is
@@ -101,7 +66,7 @@ class Play:
             if not now["same"]:
                 raise TestFailure("the game replaced its music element")
             return now if (not now["paused"] and now["time"] >= since + 0.3
-                           and now["level"] > HEARD_DB) else None
+                           and now["level"] > ear.HEARD_DB) else None
 
         self.heard = wait_for(playing, timeout, what, interval=0.1)
         return self.heard
@@ -146,7 +111,7 @@ def check_title_screen(play):
         raise TestFailure(problem)
     if not b.evaluate("!!Module.riderozadMusic"):
         raise TestFailure("the game made no music element")
-    print(f"  the test's audio graph is {b.evaluate(EAR)}")
+    print(f"  the test's audio graph is {ear.attach(b)}")
     heard = play.hear()
     if not heard["paused"] or heard["time"] > 0 or heard["level"] > -1000:
         raise TestFailure(f"music on the title screen: {heard}")
@@ -338,7 +303,7 @@ def back_at_start(play, gone, returned, what):
           f"{took:.2f} s after {what} ended ({like_before:.0%} unlike the view before); "
           f"needle and hub {moved[0]} and {moved[1]} px from their start places; "
           f"music on at {heard['time']:.2f} s")
-    play.browser.evaluate("testEar.events.length = 0")
+    ear.forget(play.browser)
 
 
 def check_hidden_page(play):
