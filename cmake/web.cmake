@@ -37,6 +37,9 @@ if(RIDEROZAD_TESTS)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL)
 endif()
 
+# The browser tests set the page's picture of the agreement scene beside the
+# GL device's.
+set(RZ_NATIVE_AGREEMENT_GL_WANTED ON)
 include(${CMAKE_CURRENT_LIST_DIR}/native_tools.cmake)
 
 # The parts of zlib that deflate and inflate; the .x reader only inflates.

@@ -19,7 +19,7 @@ import sound  # noqa: E402
 import views  # noqa: E402
 import xsession  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
-from views import (COCKPIT, DIAL, GREY, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
+from views import (COCKPIT, DIAL, GROUND, HORIZON_BAND, HUB, SKY_BAND, VIEW,  # noqa: E402
                    is_barrier, is_emblem, is_needle, is_road)
 from xsession import TestFailure  # noqa: E402
 
@@ -102,9 +102,7 @@ def check_enter_drives(play):
 
         def driving():
             pic = play.shot("driving")
-            if pic.where_exact(GREY)[0] > 100:
-                return None
-            return pic if pic.share(SKY_BAND, picture.is_sky) > 0.6 else None
+            return pic if views.driving_shown(pic) else None
 
         pic = xsession.wait_for(driving, 20, "Enter did not bring up the driving view")
     finally:

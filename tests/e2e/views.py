@@ -1,7 +1,7 @@
 """What the game's screens look like: where things are on the 1024x768
 picture, the colours that tell them apart, and the title screen's rules."""
 
-from picture import Picture, is_black
+from picture import Picture, is_black, is_sky
 
 GREY = (100, 100, 100)
 VIOLET = (130, 100, 200)
@@ -43,6 +43,11 @@ def is_barrier(p):
 def title_shown(pic):
     """True once the title texts are on the screen in both colours."""
     return pic.where_exact(GREY)[0] > 500 and pic.where_exact(VIOLET)[0] > 200
+
+
+def driving_shown(pic):
+    """True once the title texts have gone and the sky is drawn."""
+    return pic.where_exact(GREY)[0] <= 100 and pic.share(SKY_BAND, is_sky) > 0.6
 
 
 def title_problem(pic):

@@ -29,7 +29,7 @@ import sound  # noqa: E402
 import views  # noqa: E402
 from picture import Picture, changed_share  # noqa: E402
 from wine_game import SessionScreen, WineGame  # noqa: E402
-from views import DIAL, GREY, GROUND, HORIZON_BAND, SKY_BAND, is_needle  # noqa: E402
+from views import DIAL, GROUND, HORIZON_BAND, SKY_BAND, is_needle  # noqa: E402
 from xsession import TestFailure, run_steps, wait_for  # noqa: E402
 
 
@@ -178,9 +178,7 @@ def check_enter_drives(play):
     try:
         def driving():
             pic = play.shot("driving")
-            if pic.where_exact(GREY)[0] > 100:
-                return None
-            return pic if pic.share(SKY_BAND, picture.is_sky) > 0.6 else None
+            return pic if views.driving_shown(pic) else None
 
         first = wait_for(driving, 10, "Enter did not bring up the driving view")
     finally:

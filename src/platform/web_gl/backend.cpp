@@ -1,4 +1,5 @@
 #include <emscripten/emscripten.h>
+#include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
 #include "platform/web_gl/backend_parts.hpp"
@@ -25,6 +26,9 @@ constexpr double HIDDEN_TICK_MS = 16;
 
 bool (*loopStep)() = nullptr;
 bool installed = false;
+// The one wake-up asked for, an animation frame or a timer; 0 when none.
+long frameRequest = 0;
+long timerRequest = 0;
 
 void scheduleNext();
 
@@ -39,21 +43,39 @@ void wake() {
 }
 
 EM_BOOL onAnimationFrame(double, void*) {
+  frameRequest = 0;
   wake();
   return EM_FALSE;  // scheduleNext asks for the next one
 }
 
-void onTimer(void*) { wake(); }
+void onTimer(void*) {
+  timerRequest = 0;
+  wake();
+}
 
 void scheduleNext() {
   if (!loopStep) return;
   if (pageRecord().hidden)
-    emscripten_set_timeout(onTimer, HIDDEN_TICK_MS, nullptr);
+    timerRequest = emscripten_set_timeout(onTimer, HIDDEN_TICK_MS, nullptr);
   else
-    emscripten_request_animation_frame(onAnimationFrame, nullptr);
+    frameRequest = emscripten_request_animation_frame(onAnimationFrame, nullptr);
+}
+
+void cancelWake() {
+  if (frameRequest) emscripten_cancel_animation_frame(frameRequest);
+  if (timerRequest) emscripten_clear_timeout(timerRequest);
+  frameRequest = timerRequest = 0;
 }
 
 }  // namespace
+
+// A page hidden while it waits for an animation frame would never get it:
+// the wake-up moves to a timer, and back to the frames once it is shown.
+void pageVisibilityChanged() {
+  if (!loopStep) return;
+  cancelWake();
+  scheduleNext();
+}
 
 bool install() {
   if (installed) return true;
@@ -70,6 +92,7 @@ bool install() {
 void uninstall() {
   if (!installed) return;
   loopStep = nullptr;
+  cancelWake();
   shutDownMusic();
   shutDownGraphics();
   shutDownPads();

@@ -16,6 +16,8 @@ Music* musicService();
 // Page events: keys, focus, visibility. False when they cannot be had.
 bool listenToPage();
 void stopListening();
+// Moves the loop's next wake-up between animation frames and a timer.
+void pageVisibilityChanged();
 void shutDownGraphics();
 void shutDownMusic();
 

@@ -50,6 +50,7 @@ EM_BOOL onFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL onVisibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
   pageRecord().hidden = e->hidden != 0;
+  pageVisibilityChanged();
   return EM_FALSE;
 }
 
