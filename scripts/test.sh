@@ -6,7 +6,15 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${RIDEROZAD_BUILD_DIR:-$root/build}"
 
+# Each part says how long it took, to see where CI's time goes.
+part_start=$SECONDS
+took() {
+  echo "test: $1 took $((SECONDS - part_start)) s" >&2
+  part_start=$SECONDS
+}
+
 "$root/scripts/setup.sh"
+took "set-up and the Linux build"
 
 status=0
 cd "$root"
@@ -20,6 +28,7 @@ fi
 if ! ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j "$(nproc)"; then
   status=1
 fi
+took "the Linux tests"
 # Everything runs once more under the address and undefined-behaviour
 # sanitizers: the tests that need an X server only with
 # RIDEROZAD_SANITIZE_ALL=1, to keep CI short. What system libraries keep to
@@ -37,18 +46,22 @@ if ! cmake --build "$asan_dir" ||
   echo "test: some tests fail under the sanitizers" >&2
   status=1
 fi
+took "the sanitizer build and tests"
 # The Debian package: built, linted, installed, played and removed again.
 if ! "$root/tests/deb/check_package.sh"; then
   status=1
 fi
+took "the Debian package"
 # The Windows game, cross-built with mingw-w64, and its tests under Wine.
 if ! "$root/scripts/build-windows.sh" --test; then
   echo "test: the Windows build or its tests fail" >&2
   status=1
 fi
+took "the Windows build and tests"
 # The web game, built with emscripten, and its tests under node.
 if ! "$root/scripts/build-web.sh" --test; then
   echo "test: the web build or its tests fail" >&2
   status=1
 fi
+took "the web build and tests"
 exit "$status"
