@@ -61,6 +61,11 @@ if(TARGET gtest)
   target_compile_options(gtest_main PRIVATE -O0)
 endif()
 
+# -O2 rather than Release's -O3: a quarter less compile time, and a game
+# .wasm a little smaller (382 KB against 386 KB).
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
+
 # emscripten's JavaScript tools find their node modules (acorn) in Debian's
 # folder, also when the build is run by hand rather than by build-web.sh.
 set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
@@ -70,7 +75,8 @@ set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 # tools, the tests) and reads and writes the real file system, synchronously.
 # QUICK_LINK skips binaryen's optimisation of the whole program at link time,
 # half a minute of processor for each; its code is compiled optimised all the
-# same. For the programs that only the tests run.
+# same, and prints the same. For the tools and the tests, where a minute of
+# link matters more than a tenth of their running time.
 function(rz_node_program target)
   target_link_options(${target} PRIVATE -sNODERAWFS=1 -sEXIT_RUNTIME=1
                       -sWASM_ASYNC_COMPILATION=0 -sALLOW_MEMORY_GROWTH=1)
