@@ -187,6 +187,17 @@ class Chromium:
                 return message.get("result", {})
             self._note(message)
 
+    def listen(self, seconds):
+        """Notes what the page says for up to seconds, without asking it
+        anything: a page too busy to answer still writes its console."""
+        self.ws.settimeout(seconds)
+        try:
+            self._note(json.loads(self.ws.recv()))
+        except websocket.WebSocketTimeoutException:
+            pass
+        finally:
+            self.ws.settimeout(60)
+
     def evaluate(self, expression):
         """The value of a JavaScript expression in the page (a promise is
         awaited); a thrown error fails the test."""
