@@ -87,6 +87,7 @@ void GlDevice::setFixedGlState() {
   if (clipControl_) setZeroToOneClipDepth();
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
+  depthFunc_ = GL_LEQUAL;
   glDepthMask(GL_TRUE);
   // Clockwise faces are the front; counter-clockwise ones are culled.
   glEnable(GL_CULL_FACE);
@@ -102,10 +103,12 @@ void GlDevice::setFixedGlState() {
   }
   boundProgram_ = static_cast<int>(SCENE_VARIANTS) - 1;
   boundTexture_ = ~0u;
+  std::fill(std::begin(sentValid_), std::end(sentValid_), false);
 }
 
 // The state a freshly created or reset classic device starts with.
 void GlDevice::destroy() {
+  queue_.close();
   text_.destroy();
   for (GlMesh& m : meshes_) {
     if (!m.vao) continue;
@@ -143,6 +146,7 @@ Result GlDevice::reset(const PresentParams& params) {
     std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
     return Result::Failed;
   }
+  queue_.close();  // what was held belongs to the lost frame
   if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
     GLuint fbo = 0, color = 0, depth = 0;
     if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
@@ -174,6 +178,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   if (flags & CLEAR_ZBUFFER) bits |= GL_DEPTH_BUFFER_BIT;
   if (flags & 4u) bits |= GL_STENCIL_BUFFER_BIT;
   if (bits == 0) return Result::Ok;
+  flushDraws();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -183,6 +188,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   clearDepth(std::clamp(z, 0.0f, 1.0f));
   glClearStencil(static_cast<GLint>(stencil & 0xFF));
   glClear(bits);
+  if (bits & GL_DEPTH_BUFFER_BIT) queue_.open(std::clamp(z, 0.0f, 1.0f));
   return Result::Ok;
 }
 
@@ -194,11 +200,13 @@ Result GlDevice::beginScene() {
 
 Result GlDevice::endScene() {
   if (!inScene_) return Result::Failed;
+  flushDraws();
   inScene_ = false;
   return Result::Ok;
 }
 
 Result GlDevice::present() {
+  flushDraws();
   if (lost_ || !surface_.usable()) {
     lost_ = true;
     return Result::DeviceLost;
@@ -241,7 +249,15 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
     return 0;
   }
   GlMesh mesh;
+  mesh.faces = m.faceCount;
   mesh.subsets.assign(m.subsets, m.subsets + m.subsetCount);
+  for (uint32_t i = 0; i < m.subsetCount; ++i)
+    mesh.bounds.push_back(boundsOf(m.vertices, m.indices, m.subsets[i]));
+  const size_t indexCount = size_t{m.faceCount} * 3;
+  std::vector<uint32_t> indices(m.indices, m.indices + indexCount);
+  indices.resize(indexCount * 2);
+  for (size_t face = 0; face < m.faceCount; ++face)
+    std::copy_n(m.indices + face * 3, 3, indices.data() + (2 * size_t{m.faceCount} - 1 - face) * 3);
   glGenVertexArrays(1, &mesh.vao);
   glGenBuffers(1, &mesh.vbo);
   glGenBuffers(1, &mesh.ibo);
@@ -250,9 +266,8 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(MeshVertex) * m.vertexCount),
                m.vertices, GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.ibo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-               static_cast<GLsizeiptr>(sizeof(uint32_t) * 3 * size_t{m.faceCount}), m.indices,
-               GL_STATIC_DRAW);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(uint32_t) * indices.size()),
+               indices.data(), GL_STATIC_DRAW);
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
                         reinterpret_cast<const void*>(offsetof(MeshVertex, position)));
@@ -272,16 +287,27 @@ Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
   // An attribute id without faces draws nothing, and that is no error.
   if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
   const SubsetRange& range = mesh->subsets[subset];
-  prepareDraw();
-  glBindVertexArray(mesh->vao);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.faceCount * 3), GL_UNSIGNED_INT,
-                 reinterpret_cast<const void*>(size_t{range.faceStart} * 3 * sizeof(uint32_t)));
+  HeldDraw draw;
+  draw.uniforms = currentUniforms();
+  draw.variant =
+      (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
+      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0);
+  draw.texture = textureOf(texture_);
+  draw.vao = mesh->vao;
+  draw.faceStart = range.faceStart;
+  draw.faceCount = range.faceCount;
+  draw.meshFaces = mesh->faces;
+  if (queue_.holding())
+    queue_.hold(draw, uniforms_[draw.uniforms].transform.worldViewProj, mesh->bounds[subset]);
+  else
+    sendDraw(draw, false);
   return Result::Ok;
 }
 
 void GlDevice::releaseMesh(MeshHandle handle) {
   GlMesh* mesh = meshOf(handle);
   if (!mesh) return;
+  flushDraws();
   glDeleteVertexArrays(1, &mesh->vao);
   glDeleteBuffers(1, &mesh->vbo);
   glDeleteBuffers(1, &mesh->ibo);
@@ -325,6 +351,7 @@ TextureHandle GlDevice::createTexture(const Image& image) {
 void GlDevice::releaseTexture(TextureHandle texture) {
   const GLuint name = textureOf(texture);
   if (!name) return;
+  flushDraws();
   glDeleteTextures(1, &name);
   textures_[texture - 1] = GlTexture{};
   if (boundTexture_ == name) boundTexture_ = ~0u;
@@ -338,6 +365,7 @@ FontHandle GlDevice::createFont(int32_t height, uint32_t weight, const char* fac
 int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
                            uint32_t /*format: always left and top*/, uint32_t argb) {
   if (!inScene_) return 0;
+  flushDraws();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
                                        static_cast<int32_t>(height_));
@@ -353,6 +381,7 @@ bool GlDevice::readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& h
   height = height_;
   const size_t row = size_t{width_} * 4;
   std::vector<uint8_t> bottomUp(row * height_);
+  flushDraws();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,

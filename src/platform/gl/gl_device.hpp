@@ -3,8 +3,9 @@
 // own (a framebuffer object of the game's size) and shows it scaled to the
 // window or canvas, keeping its shape, with black bars. gl_device.cpp holds
 // its life, buffers and resources, gl_draw_state.cpp the fixed-function
-// states and what they make of a draw; each backend's graphics system makes
-// the context and creates it over a GlSurface of its own.
+// states and what they make of a draw, gl_draw_queue.cpp the order draws are
+// sent in; each backend's graphics system makes the context and creates it
+// over a GlSurface of its own.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/gl/gl_api.hpp"
+#include "platform/gl/gl_draw_queue.hpp"
 #include "platform/gl/gl_shaders.hpp"
 #include "platform/gl/gl_surface.hpp"
 #include "platform/gl/gl_text.hpp"
@@ -22,17 +24,19 @@ namespace platform::gl {
 
 constexpr uint32_t TEXTURE_STAGES = 8;
 
-constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8;
-
 // False with the reason in `why` for parameters the device cannot take.
 bool validParams(const PresentParams& p, std::string& why);
 // Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth);
 void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);
 
+// The index buffer holds the faces as given, then the same faces last to
+// first, for draws sent reversed (gl_draw_queue.cpp).
 struct GlMesh {
   GLuint vao = 0, vbo = 0, ibo = 0;
+  uint32_t faces = 0;
   std::vector<SubsetRange> subsets;
+  std::vector<SubsetBounds> bounds;                    // one per subset
   explicit operator bool() const { return vao != 0; }  // false: a free slot
 };
 
@@ -58,6 +62,9 @@ class GlDevice : public Device {
   bool init(const PresentParams& params, std::string& error);
   void destroy();
   bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
+  // How many draws the last sending of held draws put behind ones the game
+  // issued after them.
+  uint32_t drawsSentReversed() const { return sentReversed_; }
 
   Result testCooperativeLevel() override;
   Result reset(const PresentParams& params) override;
@@ -84,12 +91,13 @@ class GlDevice : public Device {
 
  private:
   void setDefaultState();
-  void markDirty(uint32_t bits) {
-    for (uint32_t& d : dirty_) d |= bits;
-  }
   void setFixedGlState();
-  void prepareDraw();
-  void uploadUniforms(const SceneProgram& p, uint32_t dirty);
+  // The uniform values of the current state, as an index into uniforms_.
+  uint32_t currentUniforms();
+  void sendDraw(const HeldDraw& draw, bool reversed);
+  // Sends the held draws, and holds none until the next depth clear.
+  void flushDraws();
+  void uploadUniforms(const SceneProgram& p, const SceneUniforms& u, const SceneUniforms* sent);
   bool needsAlphaTest() const;
   GlMesh* meshOf(MeshHandle mesh);
   GLuint textureOf(TextureHandle texture) const;
@@ -105,7 +113,17 @@ class GlDevice : public Device {
   // after the text renderer or a texture upload has bound its own.
   int boundProgram_ = -1;  // a variant
   GLuint boundTexture_ = ~0u;
-  uint32_t dirty_[SCENE_VARIANTS] = {};  // uniforms each program has yet to receive
+  GLenum depthFunc_ = GL_LEQUAL;
+  // What each program's uniforms hold; invalid: unknown.
+  SceneUniforms sent_[SCENE_VARIANTS] = {};
+  bool sentValid_[SCENE_VARIANTS] = {};
+
+  DrawQueue queue_;
+  // The uniform values of the held draws and of the current state (last);
+  // stale: the state changed since the last was taken.
+  std::vector<SceneUniforms> uniforms_;
+  bool uniformsStale_ = true;
+  uint32_t sentReversed_ = 0;
 
   uint32_t states_[RENDER_STATE_LIMIT] = {};
   Matrix world_{}, view_{}, projection_{};
