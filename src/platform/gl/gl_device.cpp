@@ -76,13 +76,23 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
   clipControl_ = surface_.hasClipControl();
+  chooseTarget();
   setFixedGlState();
   setDefaultState();
   return true;
 }
 
+// The drawable itself where it is exactly the back buffer and draws like it;
+// otherwise the back buffer object, copied to the drawable at each present.
+void GlDevice::chooseTarget() {
+  int32_t dw = 0, dh = 0;
+  surface_.drawableSize(dw, dh);
+  const bool same = dw == static_cast<int32_t>(width_) && dh == static_cast<int32_t>(height_);
+  target_ = same && surface_.drawsLikeFramebuffer() ? 0 : fbo_;
+}
+
 void GlDevice::setFixedGlState() {
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
   if (clipControl_) setZeroToOneClipDepth();
   glEnable(GL_DEPTH_TEST);
@@ -151,7 +161,7 @@ Result GlDevice::reset(const PresentParams& params) {
     GLuint fbo = 0, color = 0, depth = 0;
     if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
       deleteFramebuffer(fbo, color, depth);
-      glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+      glBindFramebuffer(GL_FRAMEBUFFER, target_);
       std::fprintf(stderr, "riderozad: device reset refused: no %ux%u back buffer\n",
                    params.backBufferWidth, params.backBufferHeight);
       return Result::Failed;
@@ -166,6 +176,7 @@ Result GlDevice::reset(const PresentParams& params) {
   }
   params_ = params;
   surface_.setSwapInterval(params.presentationInterval);
+  chooseTarget();
   setFixedGlState();
   setDefaultState();
   lost_ = false;
@@ -179,7 +190,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   if (flags & 4u) bits |= GL_STENCIL_BUFFER_BIT;
   if (bits == 0) return Result::Ok;
   flushDraws();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
@@ -211,6 +222,14 @@ Result GlDevice::present() {
     lost_ = true;
     return Result::DeviceLost;
   }
+  if (target_ == 0) {
+    // Drawn in place. Should the drawable have changed size meanwhile, this
+    // one picture shows unscaled; the next goes through the back buffer.
+    surface_.swap();
+    chooseTarget();
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    return Result::Ok;
+  }
   int32_t dw = 0, dh = 0;
   surface_.drawableSize(dw, dh);
   const PictureFit fit =
@@ -231,7 +250,8 @@ Result GlDevice::present() {
                     dh - fit.y - fit.height, fit.x + fit.width, dh - fit.y, GL_COLOR_BUFFER_BIT,
                     sameSize ? GL_NEAREST : GL_LINEAR);
   surface_.swap();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  chooseTarget();
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   return Result::Ok;
 }
 
@@ -366,7 +386,7 @@ int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, con
                            uint32_t /*format: always left and top*/, uint32_t argb) {
   if (!inScene_) return 0;
   flushDraws();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
                                        static_cast<int32_t>(height_));
   boundProgram_ = -1;
@@ -382,7 +402,7 @@ bool GlDevice::readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& h
   const size_t row = size_t{width_} * 4;
   std::vector<uint8_t> bottomUp(row * height_);
   flushDraws();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
                GL_UNSIGNED_BYTE, bottomUp.data());

@@ -1,7 +1,8 @@
 // The OpenGL device that the desktop and browser backends share: its record
 // and the helpers its files share. The device draws into a back buffer of its
 // own (a framebuffer object of the game's size) and shows it scaled to the
-// window or canvas, keeping its shape, with black bars. gl_device.cpp holds
+// window or canvas, keeping its shape, with black bars; where the drawable
+// is exactly that size and draws the same pixels, it draws straight into it. gl_device.cpp holds
 // its life, buffers and resources, gl_draw_state.cpp the fixed-function
 // states and what they make of a draw, gl_draw_queue.cpp the order draws are
 // sent in; each backend's graphics system makes the context and creates it
@@ -91,6 +92,7 @@ class GlDevice : public Device {
 
  private:
   void setDefaultState();
+  void chooseTarget();
   void setFixedGlState();
   // The uniform values of the current state, as an index into uniforms_.
   uint32_t currentUniforms();
@@ -106,6 +108,7 @@ class GlDevice : public Device {
   PresentParams params_{};
   uint32_t width_ = 0, height_ = 0;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
+  GLuint target_ = 0;                   // what draws go into: fbo_, or 0 for the drawable itself
   SceneProgram scene_[SCENE_VARIANTS];  // indexed by the variant's bits
   TextRenderer text_;
   bool clipControl_ = false;
