@@ -273,11 +273,7 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   mesh.subsets.assign(m.subsets, m.subsets + m.subsetCount);
   for (uint32_t i = 0; i < m.subsetCount; ++i)
     mesh.bounds.push_back(boundsOf(m.vertices, m.indices, m.subsets[i]));
-  const size_t indexCount = size_t{m.faceCount} * 3;
-  std::vector<uint32_t> indices(m.indices, m.indices + indexCount);
-  indices.resize(indexCount * 2);
-  for (size_t face = 0; face < m.faceCount; ++face)
-    std::copy_n(m.indices + face * 3, 3, indices.data() + (2 * size_t{m.faceCount} - 1 - face) * 3);
+  const std::vector<uint32_t> indices = withReversedCopy(m.indices, m.faceCount);
   glGenVertexArrays(1, &mesh.vao);
   glGenBuffers(1, &mesh.vbo);
   glGenBuffers(1, &mesh.ibo);
@@ -299,29 +295,6 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
                         reinterpret_cast<const void*>(offsetof(MeshVertex, uv)));
   glBindVertexArray(0);
   return addToSlots(meshes_, std::move(mesh));
-}
-
-Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
-  GlMesh* mesh = meshOf(handle);
-  if (!mesh || !inScene_) return Result::Failed;
-  // An attribute id without faces draws nothing, and that is no error.
-  if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
-  const SubsetRange& range = mesh->subsets[subset];
-  HeldDraw draw;
-  draw.uniforms = currentUniforms();
-  draw.variant =
-      (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
-      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0);
-  draw.texture = textureOf(texture_);
-  draw.vao = mesh->vao;
-  draw.faceStart = range.faceStart;
-  draw.faceCount = range.faceCount;
-  draw.meshFaces = mesh->faces;
-  if (queue_.holding())
-    queue_.hold(draw, uniforms_[draw.uniforms].transform.worldViewProj, mesh->bounds[subset]);
-  else
-    sendDraw(draw, false);
-  return Result::Ok;
 }
 
 void GlDevice::releaseMesh(MeshHandle handle) {

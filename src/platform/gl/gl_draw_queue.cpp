@@ -90,6 +90,14 @@ SubsetBounds boundsOf(const MeshVertex* vertices, const uint32_t* indices,
   return b;
 }
 
+std::vector<uint32_t> withReversedCopy(const uint32_t* indices, uint32_t faces) {
+  std::vector<uint32_t> out(indices, indices + size_t{faces} * 3);
+  out.resize(out.size() * 2);
+  for (size_t face = 0; face < faces; ++face)
+    std::copy_n(indices + face * 3, 3, out.data() + (2 * size_t{faces} - 1 - face) * 3);
+  return out;
+}
+
 void DrawQueue::open(float depth) {
   draws_.clear();
   clearDepth_ = depth;

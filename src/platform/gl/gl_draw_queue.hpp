@@ -19,6 +19,9 @@ struct SubsetBounds {
 
 SubsetBounds boundsOf(const MeshVertex* vertices, const uint32_t* indices,
                       const SubsetRange& range);
+// The faces' indices, then the same faces last to first: face f of the
+// reversed copy is face faces - 1 - f.
+std::vector<uint32_t> withReversedCopy(const uint32_t* indices, uint32_t faces);
 
 // One draw as the game issued it, with everything it depends on captured:
 // the device's uniform values (by index), program, texture and faces.

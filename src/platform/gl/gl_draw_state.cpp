@@ -1,6 +1,7 @@
 // The OpenGL device's fixed-function states (render states, transforms,
 // material, texture, lights) and what they make of a draw: which scene
-// program, and the values of its uniforms, sent only where they changed.
+// program and the values of its uniforms (sent only where they changed),
+// held for gl_draw_queue.cpp's order or sent at once.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -164,6 +165,29 @@ bool GlDevice::needsAlphaTest() const {
   }
   return !alphaTestPassesAll(state(RenderState::AlphaFunc), state(RenderState::AlphaRef), minAlpha,
                              maxAlpha);
+}
+
+Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
+  GlMesh* mesh = meshOf(handle);
+  if (!mesh || !inScene_) return Result::Failed;
+  // An attribute id without faces draws nothing, and that is no error.
+  if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
+  const SubsetRange& range = mesh->subsets[subset];
+  HeldDraw draw;
+  draw.uniforms = currentUniforms();
+  draw.variant =
+      (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
+      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0);
+  draw.texture = textureOf(texture_);
+  draw.vao = mesh->vao;
+  draw.faceStart = range.faceStart;
+  draw.faceCount = range.faceCount;
+  draw.meshFaces = mesh->faces;
+  if (queue_.holding())
+    queue_.hold(draw, uniforms_[draw.uniforms].transform.worldViewProj, mesh->bounds[subset]);
+  else
+    sendDraw(draw, false);
+  return Result::Ok;
 }
 
 uint32_t GlDevice::currentUniforms() {
