@@ -271,8 +271,10 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   GlMesh mesh;
   mesh.faces = m.faceCount;
   mesh.subsets.assign(m.subsets, m.subsets + m.subsetCount);
-  for (uint32_t i = 0; i < m.subsetCount; ++i)
+  for (uint32_t i = 0; i < m.subsetCount; ++i) {
     mesh.bounds.push_back(boundsOf(m.vertices, m.indices, m.subsets[i]));
+    mesh.runs.push_back(runsOf(m.vertices, m.indices, m.subsets[i]));
+  }
   const std::vector<uint32_t> indices = withReversedCopy(m.indices, m.faceCount);
   glGenVertexArrays(1, &mesh.vao);
   glGenBuffers(1, &mesh.vbo);

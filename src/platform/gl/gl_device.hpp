@@ -38,6 +38,7 @@ struct GlMesh {
   uint32_t faces = 0;
   std::vector<SubsetRange> subsets;
   std::vector<SubsetBounds> bounds;                    // one per subset
+  std::vector<std::vector<FaceRun>> runs;              // one list per subset
   explicit operator bool() const { return vao != 0; }  // false: a free slot
 };
 
@@ -126,6 +127,7 @@ class GlDevice : public Device {
   // stale: the state changed since the last was taken.
   std::vector<SceneUniforms> uniforms_;
   bool uniformsStale_ = true;
+  std::vector<SubsetRange> inView_;  // facesInView's answer, kept for its room
   uint32_t sentReversed_ = 0;
 
   uint32_t states_[RENDER_STATE_LIMIT] = {};

@@ -47,48 +47,7 @@ namespace {
 // far 100,000) count as nearer than a depth cleared to 1.
 constexpr double DEPTH_MARGIN = 1.0 / (1 << 18);
 
-// Largest value over the sphere of the clip-space combination
-// column(zColumn) - k * column(3): an affine function of the point.
-double sphereMax(const float m[16], const SubsetBounds& b, int column, double k) {
-  double a[4];
-  for (int row = 0; row < 4; ++row)
-    a[row] = static_cast<double>(m[row * 4 + column]) - k * static_cast<double>(m[row * 4 + 3]);
-  const double atCentre = a[0] * b.x + a[1] * b.y + a[2] * b.z + a[3];
-  return atCentre + b.radius * std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-}
-
 }  // namespace
-
-SubsetBounds boundsOf(const MeshVertex* vertices, const uint32_t* indices,
-                      const SubsetRange& range) {
-  float lo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-                 std::numeric_limits<float>::max()};
-  float hi[3] = {-lo[0], -lo[1], -lo[2]};
-  const uint32_t* first = indices + size_t{range.faceStart} * 3;
-  const uint32_t* last = first + size_t{range.faceCount} * 3;
-  for (const uint32_t* i = first; i != last; ++i) {
-    const Vec3& p = vertices[*i].position;
-    const float c[3] = {p.x, p.y, p.z};
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], c[k]);
-      hi[k] = std::max(hi[k], c[k]);
-    }
-  }
-  SubsetBounds b;
-  if (first == last) return b;
-  b.x = lo[0] + (hi[0] - lo[0]) / 2;
-  b.y = lo[1] + (hi[1] - lo[1]) / 2;
-  b.z = lo[2] + (hi[2] - lo[2]) / 2;
-  double radius = 0;
-  for (const uint32_t* i = first; i != last; ++i) {
-    const Vec3& p = vertices[*i].position;
-    const double dx = double{p.x} - b.x, dy = double{p.y} - b.y, dz = double{p.z} - b.z;
-    radius = std::max(radius, std::sqrt(dx * dx + dy * dy + dz * dz));
-  }
-  // Rounded up, so that every vertex lies inside.
-  b.radius = std::nextafter(static_cast<float>(radius), std::numeric_limits<float>::infinity());
-  return b;
-}
 
 std::vector<uint32_t> withReversedCopy(const uint32_t* indices, uint32_t faces) {
   std::vector<uint32_t> out(indices, indices + size_t{faces} * 3);
@@ -113,9 +72,10 @@ void DrawQueue::hold(HeldDraw draw, const float worldViewProj[16], const SubsetB
   // Depth is z / w, so it stays below d wherever z - d * w < 0 (w > 0; the
   // rest is clipped away). NaN from odd matrices fails both tests: such a
   // draw is never sent reversed, and sorts as it comes.
-  draw.belowClear = sphereMax(worldViewProj, bounds, 2, clearDepth_ - DEPTH_MARGIN) < 0;
-  draw.farthest = static_cast<float>(sphereMax(worldViewProj, bounds, 3, 0));
-  draws_.push_back(draw);
+  const double k = clearDepth_ - DEPTH_MARGIN;
+  draw.belowClear = sphereMax(worldViewProj, bounds, {0, 0, 1, -k}) < 0;
+  draw.farthest = static_cast<float>(sphereMax(worldViewProj, bounds, {0, 0, 0, 1}));
+  draws_.push_back(std::move(draw));
 }
 
 std::vector<Sending> DrawQueue::order() const {

@@ -8,28 +8,23 @@
 #include <vector>
 
 #include "platform/gl/gl_api.hpp"
+#include "platform/gl/gl_face_runs.hpp"
 #include "platform/graphics.hpp"
 
 namespace platform::gl {
 
-// A sphere around the vertices of a subset, in the mesh's own space.
-struct SubsetBounds {
-  float x = 0, y = 0, z = 0, radius = 0;
-};
-
-SubsetBounds boundsOf(const MeshVertex* vertices, const uint32_t* indices,
-                      const SubsetRange& range);
 // The faces' indices, then the same faces last to first: face f of the
 // reversed copy is face faces - 1 - f.
 std::vector<uint32_t> withReversedCopy(const uint32_t* indices, uint32_t faces);
 
 // One draw as the game issued it, with everything it depends on captured:
-// the device's uniform values (by index), program, texture and faces.
+// the device's uniform values (by index), program, texture and the faces
+// that may be seen (gl_face_runs.hpp).
 struct HeldDraw {
   uint32_t uniforms = 0;
   uint32_t variant = 0;
   GLuint texture = 0, vao = 0;
-  uint32_t faceStart = 0, faceCount = 0;
+  std::vector<SubsetRange> faces;
   uint32_t meshFaces = 0;   // the mesh's faces: its reversed copy follows them
   float farthest = 0;       // clip w of its farthest point: how deep it reaches
   bool belowClear = false;  // none of its fragments can reach the cleared depth

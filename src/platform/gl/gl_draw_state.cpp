@@ -172,19 +172,20 @@ Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
   if (!mesh || !inScene_) return Result::Failed;
   // An attribute id without faces draws nothing, and that is no error.
   if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
-  const SubsetRange& range = mesh->subsets[subset];
   HeldDraw draw;
   draw.uniforms = currentUniforms();
+  const float* worldViewProj = uniforms_[draw.uniforms].transform.worldViewProj;
+  facesInView(worldViewProj, mesh->runs[subset], inView_);
+  if (inView_.empty()) return Result::Ok;  // nothing of it can be seen
+  draw.faces = inView_;
   draw.variant =
       (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
       (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0);
   draw.texture = textureOf(texture_);
   draw.vao = mesh->vao;
-  draw.faceStart = range.faceStart;
-  draw.faceCount = range.faceCount;
   draw.meshFaces = mesh->faces;
   if (queue_.holding())
-    queue_.hold(draw, uniforms_[draw.uniforms].transform.worldViewProj, mesh->bounds[subset]);
+    queue_.hold(std::move(draw), worldViewProj, mesh->bounds[subset]);
   else
     sendDraw(draw, false);
   return Result::Ok;
@@ -261,10 +262,13 @@ void GlDevice::sendDraw(const HeldDraw& draw, bool reversed) {
     boundTexture_ = draw.texture;
   }
   glBindVertexArray(draw.vao);
-  const uint32_t face =
-      reversed ? 2 * draw.meshFaces - draw.faceStart - draw.faceCount : draw.faceStart;
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(draw.faceCount * 3), GL_UNSIGNED_INT,
-                 reinterpret_cast<const void*>(size_t{face} * 3 * sizeof(uint32_t)));
+  const size_t pieces = draw.faces.size();
+  for (size_t i = 0; i < pieces; ++i) {
+    const SubsetRange& r = draw.faces[reversed ? pieces - 1 - i : i];
+    const uint32_t face = reversed ? 2 * draw.meshFaces - r.faceStart - r.faceCount : r.faceStart;
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(r.faceCount * 3), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(size_t{face} * 3 * sizeof(uint32_t)));
+  }
 }
 
 void GlDevice::flushDraws() {
