@@ -187,7 +187,10 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   GLbitfield bits = 0;
   if (flags & CLEAR_TARGET) bits |= GL_COLOR_BUFFER_BIT;
   if (flags & CLEAR_ZBUFFER) bits |= GL_DEPTH_BUFFER_BIT;
-  if (flags & 4u) bits |= GL_STENCIL_BUFFER_BIT;
+  // Nothing this device draws tests or shows the stencil, so clearing it
+  // with the depth changes no pixel, and lets the rasteriser write whole
+  // depth-stencil words instead of keeping the stencil bits of each.
+  if (flags & (CLEAR_ZBUFFER | 4u)) bits |= GL_STENCIL_BUFFER_BIT;
   if (bits == 0) return Result::Ok;
   flushDraws();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);
