@@ -1,6 +1,7 @@
 # Cross-building the Windows game on Debian with mingw-w64 (posix threads):
 #   cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-# Programs built here run under Wine when CMake or ctest runs them.
+# with the variables cmake/windows.cmake asks for, as scripts/build-windows.sh
+# does. Programs built here run under Wine when CMake or ctest runs them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

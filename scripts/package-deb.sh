@@ -6,12 +6,17 @@
 # the version of the top CMakeLists.txt and the library dependencies that
 # dpkg-shlibdeps finds.
 #
+#   scripts/package-deb.sh [FOLDER]
+#
 # RIDEROZAD_BUILD_DIR picks another build folder (default: build/); the
-# package is written there and compiled in that folder's name + "-deb".
+# package is compiled in that folder's name + "-deb" and written into FOLDER
+# (default: the build folder), which is made when it is missing, as it is in
+# a fresh clone.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="$(realpath -m "${RIDEROZAD_BUILD_DIR:-$root/build}")"
+out_dir="$(realpath -m "${1:-$build_dir}")"
 deb_build="$build_dir-deb"
 # Laid out as dpkg-shlibdeps expects: a source tree whose debian/control names
 # the package, staged in debian/riderozad with its DEBIAN folder.
@@ -42,7 +47,7 @@ if [[ ! "$version" =~ ^[0-9]+(\.[0-9]+)*$ ]]; then
   exit 1
 fi
 arch="$(dpkg --print-architecture)"
-deb="$build_dir/riderozad_${version}_${arch}.deb"
+deb="$out_dir/riderozad_${version}_${arch}.deb"
 
 rm -rf "$tree"
 DESTDIR="$stage" cmake --install "$deb_build" >/dev/null
@@ -97,5 +102,6 @@ Description: first-person driving game on a country track
  riderozad-xinfo and riderozad-replay help to check them.
 CONTROL
 
+mkdir -p "$out_dir"
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
 echo "package-deb: $deb"

@@ -4,10 +4,14 @@ virtual X server of its own, a few seconds of driving down the first
 straight, and the screen as a PNG.
 
     scripts/screenshot.py [--game build/run/riderozad] [--out docs/screenshot.png]
+
+Without --game it first sets everything up as scripts/play.sh does, so that
+it works from a fresh clone.
 """
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 
@@ -20,10 +24,18 @@ import xsession  # noqa: E402
 def main():
     build = os.environ.get("RIDEROZAD_BUILD_DIR", os.path.join(root, "build"))
     parser = argparse.ArgumentParser()
-    parser.add_argument("--game", default=os.path.join(build, "run", "riderozad"))
+    parser.add_argument("--game")
     parser.add_argument("--out", default=os.path.join(root, "docs", "screenshot.png"))
     args = parser.parse_args()
+    if args.game is None:
+        if subprocess.run([os.path.join(root, "scripts", "setup.sh")]).returncode != 0:
+            print("screenshot: scripts/setup.sh failed", file=sys.stderr)
+            return 1
+        args.game = os.path.join(build, "run", "riderozad")
     game_path = os.path.abspath(args.game)
+    if not os.path.isfile(game_path):
+        print(f"screenshot: no game at {game_path}", file=sys.stderr)
+        return 1
 
     server = xsession.XServer()
     game = None

@@ -46,4 +46,9 @@ if ! "$root/scripts/build-windows.sh" --test; then
   echo "test: the Windows build or its tests fail" >&2
   status=1
 fi
+# The web game, built with emscripten, and its tests under node.
+if ! "$root/scripts/build-web.sh" --test; then
+  echo "test: the web build or its tests fail" >&2
+  status=1
+fi
 exit "$status"

@@ -1,5 +1,5 @@
 // What the frame report needs of the backend it measures: one file per
-// platform (report_sdl_gl.cpp, report_d3d9.cpp) gives it.
+// platform (report_sdl_gl.cpp, report_d3d9.cpp, report_web.cpp) gives it.
 #pragma once
 
 #include <cstdint>
@@ -27,3 +27,7 @@ bool readPicture(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
 // Keeps the calling thread on the machine's last processor, as another
 // program keeping one core busy would be.
 void pinToLastCore();
+
+// False where the game's main loop cannot be run to an end (a browser page
+// wakes it instead), so that its pacing is not measured.
+bool mainLoopRunsToTheEnd();

@@ -30,3 +30,5 @@ void pinToLastCore() {
   const DWORD cores = std::max(1u, std::thread::hardware_concurrency());
   SetThreadAffinityMask(GetCurrentThread(), DWORD_PTR{1} << (cores - 1));
 }
+
+bool mainLoopRunsToTheEnd() { return true; }

@@ -8,6 +8,7 @@
 #include "platform/services.hpp"
 #include "render/graphics_device.hpp"
 #include "sim/frame_update.hpp"
+#include "sim/game_state.hpp"
 #include "sim/scene.hpp"
 
 uint8_t deviceLost = 0;
@@ -16,6 +17,16 @@ ClearColor clearColor = {0, 0, 0};
 namespace {
 
 constexpr uint32_t LOST_DEVICE_SLEEP_MS = 100;
+
+bool displayKeptOn = false;
+
+// The display is kept on while the driving view runs, and only then: not on
+// the title screen, nor while the device is lost to another program.
+void keepDisplayOnWhile(bool driving) {
+  if (driving == displayKeptOn) return;
+  platform::sys().keepDisplayOn(driving);
+  displayKeptOn = driving;
+}
 
 // One colour channel: scaled to 0..255 and truncated toward zero, of which
 // the low 8 bits are used. A value too large for an int (or not a number)
@@ -52,18 +63,23 @@ uint32_t clearColorArgb(const ClearColor& c) {
 
 void driveFrame() {
   if (!device) return;
-  if (deviceLost && !recoverDevice()) return;
+  if (deviceLost && !recoverDevice()) {
+    keepDisplayOnWhile(false);
+    return;
+  }
 
   device->clear(platform::CLEAR_TARGET | platform::CLEAR_ZBUFFER, clearColorArgb(clearColor), 1.0f,
                 0);
   device->beginScene();
   readKeyboard();
   updateFrame();
+  keepDisplayOnWhile(GameState == GAME_STATE_DRIVING);
   device->endScene();
   if (!appState->skipPresent && device->present() == platform::Result::DeviceLost) deviceLost = 1;
 }
 
 void resetFrameDriverState() {
   deviceLost = 0;
+  displayKeptOn = false;
   clearColor = {0, 0, 0};
 }

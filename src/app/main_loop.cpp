@@ -20,8 +20,6 @@ bool frameRan = false;  // the first frame does not wait
 // When the next frame is due on the fine clock, in nanoseconds so that the
 // period of 1/60 s adds up without drift.
 uint64_t nextFrameDueNs = 0;
-// A wake-up this late still keeps the frame on the 1/60 s grid.
-constexpr uint64_t LATE_TOLERANCE_NS = 2000000;
 // Whether the device's presents wait for a 60 Hz display and so pace the
 // frames; false once a frame shows that they do not.
 bool presentPaces = false;
@@ -56,16 +54,16 @@ void startFrameClock() {
 
 bool presentsPaceFrames() { return presentPaces; }
 
-bool runMainLoopStep(int32_t& exitCode) {
+LoopStep stepMainLoop(int32_t& exitCode, uint32_t& waitUs, const FrameWindow& window) {
   platform::System& system = platform::sys();
   platform::Event event;
   if (system.peekEvent(event)) {
     if (event.type == platform::EventType::Quit) {
       exitCode = event.exitCode;
-      return false;
+      return LoopStep::Quit;
     }
     mainWindowProc(event);
-    return true;
+    return LoopStep::Event;
   }
 
   const uint64_t nowNs = system.timeUs() * 1000;
@@ -77,11 +75,9 @@ bool runMainLoopStep(int32_t& exitCode) {
   if (presentPaces && earlyNs > FRAME_PERIOD_NS) presentPaces = false;
   // A frame is never due more than two periods ahead; if it seems to be,
   // the clock went back, and the frame runs rather than wait for it.
-  if (!presentPaces && earlyNs > 0 && earlyNs <= 2 * FRAME_PERIOD_NS) {
-    // Sleep until the frame is due; an event wakes the wait and is handled
-    // by the next step.
-    system.waitForEventUs(static_cast<uint32_t>((earlyNs + 999) / 1000));
-    return true;
+  if (!presentPaces && earlyNs > window.earlyNs && earlyNs <= 2 * FRAME_PERIOD_NS) {
+    waitUs = static_cast<uint32_t>((earlyNs - window.earlyNs + 999) / 1000);
+    return LoopStep::Wait;
   }
   // Frames are due 1/60 s after the time the previous one was due, so a
   // wake-up that comes a little late, or a frame the display lets through a
@@ -89,11 +85,25 @@ bool runMainLoopStep(int32_t& exitCode) {
   // 60.000. A frame that starts later than that (a slow frame, a busy
   // machine) puts the next one 1/60 s after its own start: the game never
   // catches up by running frames faster.
-  const bool onGrid =
-      frameRan && (earlyNs > 0 ? presentPaces : nowNs - nextFrameDueNs < LATE_TOLERANCE_NS);
+  const bool onGrid = frameRan && (earlyNs > 0 ? presentPaces || earlyNs <= window.earlyNs
+                                               : nowNs - nextFrameDueNs < window.lateNs);
   nextFrameDueNs = onGrid ? nextFrameDueNs + FRAME_PERIOD_NS : nowNs + FRAME_PERIOD_NS;
   runFrame(system.timeMs());
-  return true;
+  return LoopStep::Frame;
+}
+
+bool runMainLoopStep(int32_t& exitCode) {
+  uint32_t waitUs = 0;
+  switch (stepMainLoop(exitCode, waitUs, SLEEPING_FRAME_WINDOW)) {
+    case LoopStep::Quit:
+      return false;
+    case LoopStep::Wait:
+      // An event wakes the wait and is handled by the next step.
+      platform::sys().waitForEventUs(waitUs);
+      return true;
+    default:
+      return true;
+  }
 }
 
 int32_t runMainLoop() {

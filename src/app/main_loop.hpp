@@ -11,12 +11,36 @@ constexpr uint64_t FRAME_PERIOD_NS = 16666667;
 // Runs until the quit event is taken; returns its exit code.
 int32_t runMainLoop();
 
-// The loop in its parts, for tests that move the clock between steps.
-// Starts the frame clock at the current time.
+// How far from its due time a frame may start and still keep the 1/60 s
+// grid. A loop that sleeps until a frame is due runs it no earlier and keeps
+// the grid when it wakes up to 2 ms late. A loop woken by the display (the
+// browser's animation frames, at 60, 120 or 144 a second) runs each frame at
+// a wake-up within half a period of its due time, early or late: every such
+// window holds one wake-up, so there are exactly 60 frames a second.
+struct FrameWindow {
+  uint64_t earlyNs;
+  uint64_t lateNs;
+};
+constexpr FrameWindow SLEEPING_FRAME_WINDOW{0, 2000000};
+constexpr FrameWindow WOKEN_FRAME_WINDOW{FRAME_PERIOD_NS / 2, FRAME_PERIOD_NS / 2};
+
+enum class LoopStep {
+  Event,  // one pending event was handled
+  Wait,   // the next frame is not due yet; `waitUs` says for how long
+  Frame,  // one frame ran
+  Quit,   // the quit event was taken; its code is in `exitCode`
+};
+
+// The loop in its parts, for tests that move the clock between steps and
+// for loops that the platform wakes. Starts the frame clock at the current
+// time.
 void startFrameClock();
-// Does one thing: handles one pending event, or waits for the next frame's
-// time (waking early for an event), or runs one frame. False once the quit
-// event has been taken; its code is then in `exitCode`.
+// Does one thing without waiting: handles one pending event, or runs the
+// next frame if it is due within `window`, or says how long until it is.
+LoopStep stepMainLoop(int32_t& exitCode, uint32_t& waitUs, const FrameWindow& window);
+// One step of the sleeping loop: a wait is slept (waking early for an
+// event). False once the quit event has been taken; its code is then in
+// `exitCode`.
 bool runMainLoopStep(int32_t& exitCode);
 // One frame that starts at the timer reading `now`: the frame clock, then
 // driveFrame. The loop calls it once a frame is due; replays call it

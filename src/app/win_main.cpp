@@ -30,13 +30,17 @@ void moveToDataFolder() {
 }
 
 // A player who started the game from Explorer sees no standard error: one
-// box says why it could not start.
+// box says why it could not start. The messages are UTF-8 (folder names in
+// any script); the wide call shows them intact whatever the code page.
 void showStartFailure(const std::string& said) {
   const std::string text =
       "Riderozad cannot start.\n\n" + said +
       "\nThe game needs Direct3D 9 and a display that can show 1024 x 768 full screen in "
       "32-bit colour.";
-  MessageBoxA(nullptr, text.c_str(), "Riderozad", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  const int length = static_cast<int>(text.size());
+  std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+  MessageBoxW(nullptr, wide.c_str(), L"Riderozad", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ constexpr const char* MUSIC_FILE = "M.mp3";
 extern platform::Music* mediaControl;
 
 // Builds the graph for M.mp3, stopped; does nothing once a device reset has
-// started. When the file cannot be played the graph stays, silent.
+// started. When the file cannot be played, or is no MPEG audio (and is then
+// never handed to the platform), the graph stays, silent.
 void startMusic();
 void resetMusicState();

@@ -60,6 +60,11 @@ class System {
   // True while the main window is the active (keyboard-focused) window.
   virtual bool isMainWindowActive() = 0;
   virtual void showCursor(bool visible) = 0;
+  // While on, the display neither sleeps nor starts its screen saver: a
+  // player driving with a gamepad alone touches neither keyboard nor mouse.
+  // Off when the backend starts. A backend whose display never sleeps while
+  // the game runs (SDL keeps it on by default) need not do anything.
+  virtual void keepDisplayOn(bool /*on*/) {}
   virtual Rect clientRect() = 0;
   virtual void sleep(uint32_t ms) = 0;
   // Milliseconds on a 32-bit clock that wraps, as the classic multimedia timer.

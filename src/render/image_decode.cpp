@@ -134,6 +134,22 @@ bool checkJpegTables(const uint8_t* data, size_t size, std::string& error) {
   return true;
 }
 
+// The size a PNG's header chunk states, when it has one.
+bool pngStatedSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
+  if (size < 24 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
+  width = bigEndian32(data + 16);
+  height = bigEndian32(data + 20);
+  return true;
+}
+
+bool sizeAllowed(uint32_t width, uint32_t height, std::string& error) {
+  if (width >= 1 && height >= 1 && width <= MAX_TEXTURE_SIDE && height <= MAX_TEXTURE_SIDE)
+    return true;
+  error = "image size " + std::to_string(width) + " x " + std::to_string(height) +
+          " is outside 1 to " + std::to_string(MAX_TEXTURE_SIDE);
+  return false;
+}
+
 }  // namespace
 
 size_t decodeAllowance(uint32_t width, uint32_t height) {
@@ -152,6 +168,10 @@ bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::strin
   }
   std::vector<uint8_t> copy;
   if (startsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) {
+    // Checked first: the decoder calls a PNG too large for it "not a PNG".
+    uint32_t statedW, statedH;
+    if (pngStatedSize(data, size, statedW, statedH) && !sizeAllowed(statedW, statedH, error))
+      return false;
     if (!checkPngChunks(data, size, copy, error)) return false;
     if (!copy.empty()) {
       data = copy.data();
@@ -170,12 +190,9 @@ bool decodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::strin
     error = std::string("not a PNG, JPEG, BMP or TGA image (") + stbi_failure_reason() + ")";
     return false;
   }
-  if (w <= 0 || h <= 0 || w > static_cast<int>(MAX_TEXTURE_SIDE) ||
-      h > static_cast<int>(MAX_TEXTURE_SIDE)) {
-    error = "image size " + std::to_string(w) + " x " + std::to_string(h) + " is outside 1 to " +
-            std::to_string(MAX_TEXTURE_SIDE);
+  if (!sizeAllowed(static_cast<uint32_t>(std::max(w, 0)), static_cast<uint32_t>(std::max(h, 0)),
+                   error))
     return false;
-  }
   allowance = decodeAllowance(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
   const int statedW = w, statedH = h;
   stbi_uc* pixels = stbi_load_from_memory(data, length, &w, &h, &channels, 4);

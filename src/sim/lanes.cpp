@@ -1,7 +1,9 @@
 #include "sim/lanes.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +14,46 @@ Lane<LEFT_LANE_CAPACITY> leftLane{};
 Lane<RIGHT_LANE_CAPACITY> rightLane{};
 
 namespace {
+
+// Far beyond any lane's room and any int32_t; longer numbers stop growing here.
+constexpr int64_t INDEX_CEILING = 1'000'000'000'000;
+// Digits of a long index that a message repeats.
+constexpr size_t SHOWN_DIGITS = 20;
+
+struct LastIndex {
+  bool found = false;   // a sign (or none) and at least one digit
+  int64_t value = 0;    // within +-INDEX_CEILING
+  std::string written;  // as in the file, a long run of digits cut short
+};
+
+bool isBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The first number, taken as "%d" takes it (an optional sign and decimal
+// digits) but read here: "%d" leaves a number beyond int undefined, and the C
+// libraries differ on it (glibc wraps 2147483648 to a negative count,
+// mingw-w64's stops at INT_MAX), so one file would make different lanes.
+LastIndex readLastIndex(std::FILE* file) {
+  LastIndex index;
+  int c = std::getc(file);
+  while (isBlank(c)) c = std::getc(file);
+  const bool negative = c == '-';
+  if (c == '+' || c == '-') {
+    index.written += static_cast<char>(c);
+    c = std::getc(file);
+  }
+  size_t digits = 0;
+  for (; c >= '0' && c <= '9'; c = std::getc(file), ++digits) {
+    if (digits < SHOWN_DIGITS) index.written += static_cast<char>(c);
+    if (index.value < INDEX_CEILING) index.value = index.value * 10 + (c - '0');
+  }
+  if (c != EOF) std::ungetc(c, file);
+  if (digits > SHOWN_DIGITS) index.written += "... (" + std::to_string(digits) + " digits)";
+  index.found = digits > 0;
+  if (negative) index.value = -index.value;
+  return index;
+}
 
 // One coordinate with "%f" semantics. Infinities and NaNs are refused: a lane
 // point there would send a car or the camera off to nowhere.
@@ -37,22 +79,31 @@ int32_t readLanePoints(const char* path, int32_t& lastIndex, float* x, float* z,
                  std::strerror(errno));
     return 0;
   }
-  int32_t count = 0;
-  int32_t last;
-  if (std::fscanf(file, "%d\n", &last) != 1) {
-    std::fprintf(stderr, "%s: no point count at the start of the file; nothing read\n", path);
+  const LastIndex index = readLastIndex(file);
+  if (!index.found) {
+    std::fprintf(stderr,
+                 "%s: the file does not start with the index of its last point; nothing read, "
+                 "the lane keeps its points\n",
+                 path);
     std::fclose(file);
     return 0;
   }
-  lastIndex = last;
-  // last + 1 points announced, formed in 64 bits so that INT32_MAX cannot wrap.
-  const int64_t announced = last < 0 ? 0 : int64_t{last} + 1;
-  int64_t wanted = announced;
-  if (announced > capacity) {
-    std::fprintf(stderr, "%s: %lld points announced but the lane has room for %d; reading %d\n",
-                 path, static_cast<long long>(announced), capacity, capacity);
+  lastIndex = static_cast<int32_t>(std::clamp<int64_t>(index.value, INT32_MIN, INT32_MAX));
+  int64_t wanted = index.value + 1;
+  if (index.value < 0) {
+    std::fprintf(stderr,
+                 "%s: the index of the last point is %s, below 0; no points read, the lane keeps "
+                 "its points\n",
+                 path, index.written.c_str());
+    wanted = 0;
+  } else if (index.value >= capacity) {
+    std::fprintf(stderr,
+                 "%s: the index of the last point is %s, beyond the lane's room of %d points (0 "
+                 "to %d); reading %d\n",
+                 path, index.written.c_str(), capacity, capacity - 1, capacity);
     wanted = capacity;
   }
+  int32_t count = 0;
   for (; count < wanted; ++count) {
     if (!readCoordinate(file, x[count])) break;
     if (!readCoordinate(file, z[count])) break;
@@ -61,7 +112,7 @@ int32_t readLanePoints(const char* path, int32_t& lastIndex, float* x, float* z,
     std::fprintf(stderr,
                  "%s: point %d is missing or not a number; read %d of %lld points, the rest "
                  "keep their values\n",
-                 path, count, count, static_cast<long long>(announced));
+                 path, count, count, static_cast<long long>(wanted));
   }
   std::fclose(file);
   return count;

@@ -39,6 +39,11 @@ class XTextLexer {
   std::string error_;
 };
 
+// Reads all of [first, last) as a decimal number ([-]digits[.digits][e[+-]digits])
+// into the nearest float, ties to even. False for anything else, and for a
+// number that is infinite or non-zero but rounds to zero as a float.
+bool parseDecimalFloat(const char* first, const char* last, float& out);
+
 class XBinaryLexer {
  public:
   // `base` is where `data` starts in the file, for messages.

@@ -1,6 +1,9 @@
 // Token reader for the text form of .x files.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 
 #include "xfile/xfile_internal.hpp"
 
@@ -145,12 +148,83 @@ bool XTextLexer::readUInt(uint32_t& out) {
   return true;
 }
 
+// Not every standard library has std::from_chars for floats, and a double
+// narrowed to a float is rounded twice. strtof rounds once, to nearest, but
+// reads the locale's decimal point: so it gets the digits as a whole number
+// with a power of ten ("12.5e3" as "125e2"), which every locale reads alike.
+// It gets no sign either: musl's strtof rounds a negative number just past
+// half the smallest float to zero, the positive one correctly.
+bool parseDecimalFloat(const char* first, const char* last, float& out) {
+  const char* p = first;
+  const bool negative = p < last && *p == '-';
+  p += negative;
+  std::string digits;  // the significant ones
+  size_t allDigits = 0;
+  int64_t fractionDigits = 0;
+  uint64_t wholeNumber = 0;  // of the first 19 significant digits
+  const auto takeDigits = [&](bool fraction) {
+    for (; p < last && *p >= '0' && *p <= '9'; ++p) {
+      ++allDigits;
+      fractionDigits += fraction;
+      if (digits.empty() && *p == '0') continue;
+      if (digits.size() < 19) wholeNumber = wholeNumber * 10 + uint64_t(*p - '0');
+      digits += *p;
+    }
+  };
+  takeDigits(false);
+  if (p < last && *p == '.') {
+    ++p;
+    takeDigits(true);
+  }
+  if (allDigits == 0) return false;
+  int64_t exponent = 0;
+  if (p < last && (*p == 'e' || *p == 'E')) {
+    ++p;
+    const bool negativeExponent = p < last && *p == '-';
+    if (p < last && (*p == '-' || *p == '+')) ++p;
+    if (p == last) return false;
+    // Far beyond any float; saturating keeps the sum below in range.
+    constexpr int64_t FAR = int64_t{1} << 40;
+    for (; p < last && *p >= '0' && *p <= '9'; ++p)
+      exponent = std::min(exponent * 10 + (*p - '0'), FAR);
+    if (negativeExponent) exponent = -exponent;
+  }
+  if (p != last) return false;
+  if (digits.empty()) {
+    out = negative ? -0.0f : 0.0f;
+    return true;
+  }
+  exponent -= fractionDigits;
+  // Most numbers in a model are a few digits with a few decimals: both the
+  // whole number and the power of ten are exact floats, and one float
+  // division or product rounds them correctly (Clinger's fast path).
+  static constexpr float TENS[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  constexpr int64_t MAX_TEN = std::size(TENS) - 1;
+  float value;
+  if (digits.size() <= 19 && wholeNumber <= (uint64_t{1} << 24) && exponent >= -MAX_TEN &&
+      exponent <= MAX_TEN) {
+    const float whole = static_cast<float>(wholeNumber);
+    value = exponent < 0 ? whole / TENS[-exponent] : whole * TENS[exponent];
+  } else {
+    digits += 'e';
+    digits += std::to_string(exponent);
+    char* end = nullptr;
+    value = std::strtof(digits.c_str(), &end);
+    // Too large for a float, or so small that it rounds to zero: bad.
+    if (end != digits.c_str() + digits.size() || !std::isfinite(value) || value == 0.0f) {
+      return false;
+    }
+  }
+  out = negative ? -value : value;
+  return true;
+}
+
 bool XTextLexer::readFloat(float& out) {
   const char* first;
   const char* last;
   if (!numberToken(first, last)) return false;
-  const auto r = std::from_chars(first, last, out);
-  if (r.ec != std::errc() || r.ptr != last || !std::isfinite(out)) {
+  if (!parseDecimalFloat(first, last, out)) {
     error_ = "bad number " + std::string(first, last);
     return false;
   }

@@ -12,6 +12,7 @@
 #include "audio/background_music.hpp"
 #include "platform/null/null_backend.hpp"
 #include "render/graphics_device.hpp"
+#include "sim/game_state.hpp"
 #include "sim/scene.hpp"
 
 class AppTest : public ::testing::Test {
@@ -26,6 +27,7 @@ class AppTest : public ::testing::Test {
     resetGraphicsDeviceState();
     resetMusicState();
     resetSceneState();
+    resetGameState();
   }
 
   // Start-up as the game does it, up to the main loop.

@@ -118,6 +118,31 @@ TEST_F(FrameDriverTest, AFailedResetIsRetriedAfterAnotherSleepWithoutSceneSetUp)
             (Calls{"testCooperativeLevel", "reset", "testCooperativeLevel", "reset"}));
 }
 
+TEST_F(FrameDriverTest, TheDisplayIsKeptOnOnlyWhileTheDrivingViewRuns) {
+  auto said = [&] {
+    std::vector<std::string> out;
+    for (const auto& c : system().log.calls())
+      if (c.name == "keepDisplayOn") out.push_back(c.args);
+    return out;
+  };
+  driveFrame();
+  driveFrame();
+  EXPECT_EQ(said(), Calls{});  // the title screen may let the display sleep
+  backend->keyboard.press(platform::DIK_RETURN);
+  driveFrame();
+  backend->keyboard.release(platform::DIK_RETURN);
+  driveFrame();
+  EXPECT_EQ(said(), Calls{"1"});  // from the first driving frame, said once
+  // Lost to another program: off while it waits; on again once it draws.
+  nullDevice().presentResults = {Result::DeviceLost};
+  nullDevice().testResults = {Result::DeviceLost, Result::Ok};
+  driveFrame();
+  driveFrame();
+  EXPECT_EQ(said(), (Calls{"1", "0"}));
+  driveFrame();
+  EXPECT_EQ(said(), (Calls{"1", "0", "1"}));
+}
+
 TEST_F(FrameDriverTest, LossWithoutMusicStillRecovers) {
   mediaControl = nullptr;
   deviceLost = 1;

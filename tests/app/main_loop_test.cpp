@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "app_fixture.hpp"
@@ -176,6 +177,35 @@ TEST_F(MainLoopTest, TheLoopRunsSixtyFramesASecond) {
   // Frames start at 0, 16666.667, ..., 983333.333 us; the one due at
   // 1000000 us finds the quit event first.
   EXPECT_EQ(frameCount(), 60);
+}
+
+// A loop woken by the display, as the browser's animation frames wake it:
+// each wake-up runs steps until one would wait. Wake-ups come at the
+// display's rate, each up to half a millisecond early or late.
+TEST_F(MainLoopTest, WokenByADisplayAt60To144HzTheLoopRunsSixtyFramesASecond) {
+  for (const double hz : {60.0, 120.0, 144.0}) {
+    SCOPED_TRACE(hz);
+    resetMainLoopState();
+    nullDevice().log.clear();
+    system().clockMs = 0;
+    system().clockUsPart = 0;
+    startFrameClock();
+    for (int i = 0;; ++i) {
+      const double jitterUs = (i * 7919 % 1001) - 500.0;
+      const auto us = static_cast<uint64_t>(std::max(0.0, i * 1e6 / hz + jitterUs));
+      if (us >= 10000000) break;
+      system().clockMs = static_cast<uint32_t>(us / 1000);
+      system().clockUsPart = static_cast<uint32_t>(us % 1000);
+      int32_t code = 0;
+      uint32_t waitUs = 0;
+      int frames = 0;
+      while (stepMainLoop(code, waitUs, WOKEN_FRAME_WINDOW) == LoopStep::Frame) ++frames;
+      ASSERT_LE(frames, 1);
+    }
+    // Due at 0, 16.667, ..., 9983.333 ms: 600 frames, and the one due at
+    // 10 s may run at a wake-up up to half a period before it.
+    EXPECT_NEAR(frameCount(), 600, 1);
+  }
 }
 
 TEST_F(MainLoopTest, NoFrameRunsAfterTheQuitEvent) {

@@ -17,12 +17,22 @@ fail() {
 }
 trap 'echo "check_package: FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
+remove_package() {
+  if dpkg-query -W -f='${Status}' riderozad 2>/dev/null | grep -q 'ok installed'; then
+    "${apt_get[@]}" purge riderozad >/dev/null
+  fi
+}
+tmp="$(realpath "$(mktemp -d)")"
+trap 'rm -rf "$tmp"' EXIT
+
+# Made from an unrelated working folder into a folder that does not exist
+# yet, as in a fresh clone, where the script once stopped for want of build/.
 # The build's lines go on to standard error as they come. (tee /dev/stderr
 # would reopen a log file that standard error writes to and empty it.)
-deb="$("$root/scripts/package-deb.sh" | tee >(cat >&2) | sed -n 's/^package-deb: //p')"
-[[ -f "$deb" ]] || fail "scripts/package-deb.sh made no package"
-# apt-get takes a file for a package name only by a path with a slash.
-deb="$(realpath "$deb")"
+deb="$(cd "$tmp" && "$root/scripts/package-deb.sh" packages/new |
+  tee >(cat >&2) | sed -n 's/^package-deb: //p')"
+[[ "$deb" == "$tmp/packages/new/riderozad_"*.deb && -f "$deb" ]] ||
+  fail "scripts/package-deb.sh made no package in $tmp/packages/new (it said '$deb')"
 version="$(dpkg-deb -f "$deb" Version)"
 echo "check_package: $deb, $(stat -c %s "$deb") bytes, built after ${SECONDS} s"
 
@@ -31,14 +41,8 @@ echo "check_package: $deb, $(stat -c %s "$deb") bytes, built after ${SECONDS} s"
 # with -I: the generated world is most of the package.)
 lintian --fail-on error,warning "$deb" || fail "lintian"
 
-remove_package() {
-  if dpkg-query -W -f='${Status}' riderozad 2>/dev/null | grep -q 'ok installed'; then
-    "${apt_get[@]}" purge riderozad >/dev/null
-  fi
-}
 # A package left by an earlier run that stopped half way goes first.
 remove_package
-tmp="$(mktemp -d)"
 trap 'remove_package || true; rm -rf "$tmp"' EXIT
 
 # Every path where a package may put or leave files, before and after.

@@ -68,14 +68,24 @@ TEST(Math, LookAtFromBehindTheOriginAlongZ) {
 }
 
 TEST(Math, InverseUndoesTheMatrix) {
-  const Matrix m =
-      matrixMultiply(matrixMultiply(matrixRotationX(0.3f), matrixRotationY(-1.1f)),
-                     matrixMultiply(matrixScaling(2, 1.2f, 0.5f), matrixTranslation(4, -7, 12)));
-  Matrix inv;
-  ASSERT_TRUE(matrixInverse(m, inv));
-  const Matrix id = matrixMultiply(inv, m);
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(id.m[r][c], r == c ? 1.0f : 0.0f, 1e-5f) << r << c;
+  // Turned about all three axes, so that no entry of the upper 3 x 3 is 0
+  // (without the turn about z, a sign flipped in three of the cofactors went
+  // unseen); and that projected and turned again, so that no entry at all is
+  // 0 and every one of the 48 terms counts.
+  const Matrix turned = matrixMultiply(
+      matrixMultiply(matrixRotationZ(0.7f), matrixRotationX(0.3f)),
+      matrixMultiply(matrixRotationY(-1.1f),
+                     matrixMultiply(matrixScaling(2, 1.2f, 0.5f), matrixTranslation(4, -7, 12))));
+  const Matrix projected =
+      matrixMultiply(matrixMultiply(turned, matrixPerspectiveFovLH(0.8f, 1.3f, 0.5f, 1000.0f)),
+                     matrixRotationX(0.4f));
+  for (const Matrix& m : {turned, projected}) {
+    Matrix inv;
+    ASSERT_TRUE(matrixInverse(m, inv));
+    const Matrix id = matrixMultiply(inv, m);
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) EXPECT_NEAR(id.m[r][c], r == c ? 1.0f : 0.0f, 1e-4f) << r << c;
+  }
   // A point placed by the world matrix comes back to model space.
   const Matrix world = matrixMultiply(matrixScaling(1, 1.2f, 1), matrixTranslation(0, 0.5f, 0));
   expectVec(vec3UnprojectWorld({3, 2.9f, -4}, world), 3, 2, -4);

@@ -58,18 +58,24 @@ std::vector<uint8_t> texel(const platform::null::NullTexture& t, uint32_t x, uin
 using Px = std::vector<uint8_t>;
 
 TEST_F(TextureTest, OpaqueBlackBecomesTransparentBlackAndNothingElseChanges) {
-  // Opaque black, opaque red, half-transparent black, a near-black grey.
-  const uint8_t rgba[] = {0, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 128, 1, 0, 0, 255};
-  ASSERT_TRUE(stbi_write_png("key.png", 2, 2, 4, rgba, 8));
+  // Opaque black, opaque red, half-transparent black, a near-black red; then
+  // pure blue and near-black green and blue, each a single channel from black.
+  const uint8_t rgba[] = {0, 0, 0,   255, 255, 0, 0, 255, 0, 0, 0, 128, 1, 0, 0, 255,
+                          0, 0, 255, 255, 0,   1, 0, 255, 0, 0, 1, 255, 0, 0, 0, 255};
+  ASSERT_TRUE(stbi_write_png("key.png", 4, 2, 4, rgba, 16));
   const platform::TextureHandle h = create("key.png");
   ASSERT_NE(h, 0u);
   const platform::null::NullTexture& t = dev().textures.at(h);
-  ASSERT_EQ(t.width, 2u);
+  ASSERT_EQ(t.width, 4u);
   ASSERT_EQ(t.height, 2u);
   EXPECT_EQ(texel(t, 0, 0), (Px{0, 0, 0, 0}));
   EXPECT_EQ(texel(t, 1, 0), (Px{255, 0, 0, 255}));
-  EXPECT_EQ(texel(t, 0, 1), (Px{0, 0, 0, 128}));
-  EXPECT_EQ(texel(t, 1, 1), (Px{1, 0, 0, 255}));
+  EXPECT_EQ(texel(t, 2, 0), (Px{0, 0, 0, 128}));
+  EXPECT_EQ(texel(t, 3, 0), (Px{1, 0, 0, 255}));
+  EXPECT_EQ(texel(t, 0, 1), (Px{0, 0, 255, 255}));
+  EXPECT_EQ(texel(t, 1, 1), (Px{0, 1, 0, 255}));
+  EXPECT_EQ(texel(t, 2, 1), (Px{0, 0, 1, 255}));
+  EXPECT_EQ(texel(t, 3, 1), (Px{0, 0, 0, 0}));
 }
 
 TEST_F(TextureTest, FilesWithoutAlphaAreOpaqueAndTheirBlackIsKeyed) {
@@ -110,6 +116,13 @@ TEST_F(TextureTest, SidesAreStretchedToThePowerOfTwoAbove) {
   EXPECT_EQ(texel(t, 1, 0), (Px{56, 255, 0, 255}));
   EXPECT_EQ(texel(t, 2, 0), (Px{124, 255, 0, 255}));
   EXPECT_EQ(texel(t, 3, 0), (Px{180, 255, 0, 255}));
+
+  // The same three texels as a column are stretched down alike.
+  ASSERT_TRUE(stbi_write_png("column.png", 1, 3, 3, rgb, 3));
+  const platform::null::NullTexture& c = dev().textures.at(create("column.png"));
+  ASSERT_EQ(c.width, 1u);
+  ASSERT_EQ(c.height, 4u);
+  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(texel(c, 0, i), texel(t, i, 0)) << i;
 }
 
 TEST_F(TextureTest, UnusableFilesGiveNoTextureAndAMessageWithTheReason) {
@@ -126,6 +139,9 @@ TEST_F(TextureTest, UnusableFilesGiveNoTextureAndAMessageWithTheReason) {
   huge[15] = static_cast<char>(0xEA);
   huge[16] = 32;
   writeFile("huge.tga", huge);
+  // A header that claims 65535 by 65535 texels, and one a texel too wide.
+  writeFile("vast.png", png(65535, 65535, ""));
+  writeFile("wide.png", png(4097, 1, ""));
   // 64 x 64 with a data chunk that claims 1 GiB and holds 16 bytes.
   writeFile("lying.png", png(64, 64, chunk("IDAT", std::string(16, '\0'), 1u << 30)));
   // 64 x 64 (16,448 bytes of rows) whose data inflates to 4 MiB.
@@ -137,6 +153,8 @@ TEST_F(TextureTest, UnusableFilesGiveNoTextureAndAMessageWithTheReason) {
       {"folder.png", "folder.png: is a folder, not a file"},
       {"anim.gif", "anim.gif: a GIF image; textures must be PNG, JPEG, BMP or TGA"},
       {"huge.tga", "huge.tga: image size 60000 x 60000 is outside 1 to 4096"},
+      {"vast.png", "vast.png: image size 65535 x 65535 is outside 1 to 4096"},
+      {"wide.png", "wide.png: image size 4097 x 1 is outside 1 to 4096"},
       {"lying.png", "lying.png: the PNG's IDAT chunk claims 1073741824 bytes but the file has 32"},
       {"bomb.png", "more than a 64 x 64 image needs"},
   };
@@ -146,6 +164,15 @@ TEST_F(TextureTest, UnusableFilesGiveNoTextureAndAMessageWithTheReason) {
     EXPECT_NE(error.find(message), std::string::npos) << error;
   }
   EXPECT_TRUE(dev().textures.empty());
+
+  // 4096 a side is still allowed.
+  const std::vector<uint8_t> grey(4096 * 3, 128);
+  ASSERT_TRUE(stbi_write_png("line.png", 4096, 1, 3, grey.data(), 4096 * 3));
+  ASSERT_TRUE(stbi_write_png("post.png", 1, 4096, 3, grey.data(), 3));
+  for (const char* name : {"line.png", "post.png"}) {
+    std::string error;
+    EXPECT_NE(createTextureFromFile(name, error), 0u) << error;
+  }
 }
 
 // Models made on Windows name "Textures\Road.BMP" for textures/road.bmp.

@@ -61,9 +61,15 @@ TEST_F(LaneFileTest, FirstNumberZeroGivesOnePointAndMinusOneNone) {
   EXPECT_FLOAT_EQ(s.lane.z[0], 4);
   EXPECT_FLOAT_EQ(s.lane.x[1], 99);  // 5 and 6 belong to no point
 
+  // Below 0 nothing is read, and the game says so (the recorder then takes
+  // no points either: its fill index is the negative last index).
   fill(s, 99);
   writeFile("none.wp", "-1\n3\n4\n");
+  testing::internal::CaptureStderr();
   EXPECT_EQ(readLaneFile("none.wp", s.lane), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "none.wp: the index of the last point is -1, below 0; no points read, the lane "
+            "keeps its points\n");
   EXPECT_EQ(s.lane.lastIndex, -1);
   EXPECT_FLOAT_EQ(s.lane.x[0], 99);
 }
@@ -96,7 +102,9 @@ TEST_F(LaneFileTest, ShortFileOrBadTokenStopsThereAndSaysSo) {
   writeFile("nocount.wp", "x 1 2");
   testing::internal::CaptureStderr();
   EXPECT_EQ(readLaneFile("nocount.wp", s.lane), 0);
-  EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "nocount.wp: the file does not start with the index of its last point; nothing "
+            "read, the lane keeps its points\n");
   EXPECT_EQ(s.lane.lastIndex, 77);
   EXPECT_FLOAT_EQ(s.lane.x[0], 99);
 }
@@ -129,13 +137,39 @@ TEST_F(LaneFileTest, MoreThanTheRoomReadsWhatFitsAndNeverWritesPastIt) {
   }
   for (float g : s.guard) EXPECT_FLOAT_EQ(g, 99);
 
-  // A count so large that count + 1 would wrap.
+  // Indices at and beyond the range of int, up to ten million digits: every
+  // C library reads them differently with "%d" (wrapped to a negative count,
+  // or stopped at INT_MAX), the game one way on every build. The last index
+  // stops at INT_MAX, which the recorder then leaves alone.
+  const std::string digits(10 << 20, '9');
+  const std::pair<std::string, std::string> huge[] = {
+      {"2147483647", "2147483647"},
+      {"2147483648", "2147483648"},
+      {"+" + digits, "+99999999999999999999... (10485760 digits)"},
+  };
+  for (const auto& [index, shown] : huge) {
+    fill(s, 99);
+    writeFile("max.wp", index + " 0 10 1 11 2 12 3 13 4 14");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(readLaneFile("max.wp", s.lane), 4) << shown;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "max.wp: the index of the last point is " + shown +
+                  ", beyond the lane's room of 4 points (0 to 3); reading 4\n");
+    EXPECT_EQ(s.lane.lastIndex, 2147483647);
+    EXPECT_FLOAT_EQ(s.lane.x[3], 3);
+    EXPECT_FLOAT_EQ(s.lane.z[3], 13);
+    for (float g : s.guard) EXPECT_FLOAT_EQ(g, 99);
+  }
   fill(s, 99);
-  writeFile("max.wp", "2147483647 0 10 1 11 2 12 3 13 4 14");
+  writeFile("min.wp", "-" + digits + " 1 2");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(readLaneFile("max.wp", s.lane), 4);
-  testing::internal::GetCapturedStderr();
-  for (float g : s.guard) EXPECT_FLOAT_EQ(g, 99);
+  EXPECT_EQ(readLaneFile("min.wp", s.lane), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                "min.wp: the index of the last point is -99999999999999999999... (10485760 "
+                "digits), below 0"),
+            std::string::npos);
+  EXPECT_EQ(s.lane.lastIndex, -2147483647 - 1);
+  EXPECT_FLOAT_EQ(s.lane.x[0], 99);
 }
 
 TEST_F(LaneFileTest, MissingFileOrAFolderKeepsTheLaneAndSaysWhich) {

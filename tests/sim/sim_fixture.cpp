@@ -77,9 +77,9 @@ void SimTest::TearDown() {
 }
 
 void SimTest::writeFile(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr) << path;
-  std::fputs(text.c_str(), f);
+  std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);
 }
 

@@ -2,9 +2,7 @@
    switch to another program does: a window of its own is brought to the
    front, and on a line from standard input the game's window is restored
    and made the foreground window again. Prints "taken" and "given back" as
-   each step is done; exits 0, or 1 when the game's window is not found.
-   With the argument "close" it asks the game's window to close instead, as
-   its close button does, and prints "closed". */
+   each step is done; exits 0, or 1 when the game's window is not found. */
 #include <stdio.h>
 #include <string.h>
 #include <windows.h>
@@ -27,16 +25,11 @@ static void pump(void) {
   }
 }
 
-int main(int argc, char** argv) {
+int main(void) {
   HWND game = findGame();
   if (!game) {
     fprintf(stderr, "foreground: the game's window is not there\n");
     return 1;
-  }
-  if (argc > 1 && strcmp(argv[1], "close") == 0) {
-    PostMessageA(game, WM_CLOSE, 0, 0);
-    printf("closed\n");
-    return 0;
   }
   WNDCLASSA wc;
   memset(&wc, 0, sizeof wc);

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """One played run of riderozad.exe under Wine, judged by what a player sees
 and hears: the title screen and its silence, Enter and the music, driving
-and turning with keys read through DirectInput, the device lost to another
-program's window and got back, and Escape. Runs inside the Wine session
+and turning with keys read through DirectInput, the keys that start a
+window's menu loop, the device lost to another program's window and got
+back, and Escape. Throughout, the display is kept on while the driving view
+runs and only then, as Wine's log of the game's SetThreadExecutionState
+calls shows. Runs inside the Wine session
 (tests/win32/wine_session.sh): its X server, prefix and wineserver. The
 sound is recorded from a PulseAudio of the test's own. Every step waits for
 what it looks for, with a time limit; the pictures of a failed step and the
@@ -10,6 +13,7 @@ recording of a failed run are kept in the output folder."""
 
 import argparse
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -112,6 +116,25 @@ class Play:
             print(f"  kept {path}", file=sys.stderr)
 
 
+# SetThreadExecutionState's states: continuous with the display required,
+# and continuous alone (nothing required any more).
+DISPLAY_KEPT_ON = 0x80000002
+DISPLAY_FREE = 0x80000000
+EXECUTION_STATE_CALL = re.compile(r"NtSetThreadExecutionState \((0x[0-9a-f]+),")
+
+
+def display_states(play):
+    """The execution states the game has set so far, in order."""
+    return [int(m.group(1), 16) for m in EXECUTION_STATE_CALL.finditer(play.game.output())]
+
+
+def expect_display(play, state, when):
+    states = display_states(play)
+    if (states[-1] if states else None) != state:
+        raise TestFailure(f"{when}, the game's execution states were "
+                          f"{[hex(s) for s in states]}, ending not in {state:#x}")
+
+
 # The left and right halves of the screen.
 HALVES = [(0, 512), (512, 1024)]
 # Sky, hills, trees and buildings: where the car stands and faces, with little
@@ -143,6 +166,8 @@ def check_title_screen(play):
     play.mark("title")
     if not play.recording.silent(0, play.marks["title"]):
         raise TestFailure("the title screen is not silent")
+    if display_states(play):
+        raise TestFailure("the title screen keeps the display on")
 
 
 def check_enter_drives(play):
@@ -183,6 +208,7 @@ def check_enter_drives(play):
     if not play.recording.music_throughout(first, end):
         raise TestFailure("the music broke off after it began")
     play.marks["music"] = first
+    expect_display(play, DISPLAY_KEPT_ON, "driving")
 
 
 def check_up_and_left(play):
@@ -217,6 +243,21 @@ def check_up_and_left(play):
             print(f"  Left: the horizon's halves slid {shifts} px to the right")
         finally:
             play.release("Left")
+    finally:
+        play.release("Up")
+
+
+def check_menu_keys(play):
+    """Alt alone, F10 and Alt+Space, which start a window's menu loop, leave
+    the full-screen game running: the view moves on while Up is held."""
+    play.server.run("xdotool", "windowfocus", "--sync", play.window)
+    for key in ("alt", "F10", "alt+space"):
+        play.server.run("xdotool", "key", key)
+    play.hold("Up")
+    try:
+        before = play.shot("menu_keys")
+        wait_for(lambda: changed_share(before, play.shot("after_menu_keys"), GROUND) >= 0.1, 5,
+                 "after Alt, F10 and Alt+Space the view stood still")
     finally:
         play.release("Up")
 
@@ -272,6 +313,7 @@ def check_device_loss(play):
 
         wait_for(paused, 15, "the music did not pause while another window had the foreground")
         play.mark("paused")
+        expect_display(play, DISPLAY_FREE, "with the device lost")
         play.shot("lost")
         helper.stdin.write(b"give back\n")
         helper.stdin.flush()
@@ -298,6 +340,7 @@ def check_device_loss(play):
         play.wait_for_audio(back + 3 * sound.BYTES_PER_SECOND, 15)
         if play.recording.music_within(back, play.recording.size()) is None:
             raise TestFailure("the music did not resume after the device came back")
+        expect_display(play, DISPLAY_KEPT_ON, "back from the loss")
     finally:
         if helper.poll() is None:
             helper.stdin.close()
@@ -320,14 +363,15 @@ def check_escape(play):
             if line.startswith(("riderozad:", "music:"))]
     if said:
         raise TestFailure("the game complained:\n" + "\n".join(said))
+    expect_display(play, DISPLAY_FREE, "at the end")
     before, after = play.game.files_before, play.game.files()
     written = sorted(p for p in after.keys() | before.keys() if after.get(p) != before.get(p))
     if written:
         raise TestFailure("the game wrote files: " + ", ".join(written))
 
 
-STEPS = [check_title_screen, check_enter_drives, check_up_and_left, check_device_loss,
-         check_escape]
+STEPS = [check_title_screen, check_enter_drives, check_up_and_left, check_menu_keys,
+         check_device_loss, check_escape]
 
 
 def main():
@@ -347,8 +391,10 @@ def main():
     began = time.monotonic()
     try:
         pulse = PrivatePulse(folder, audio_path)
+        # Wine logs every SetThreadExecutionState call among ntdll's warnings.
         game = WineGame(server, os.path.abspath(args.game),
-                        {"PULSE_SERVER": pulse.env["PULSE_SERVER"]})
+                        {"PULSE_SERVER": pulse.env["PULSE_SERVER"],
+                         "WINEDEBUG": "-all,warn+ntdll"})
         play = Play(server, pulse, game, os.path.abspath(args.foreground), args.out)
         run_steps(play, STEPS)
     except TestFailure as failure:

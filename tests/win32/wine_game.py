@@ -7,7 +7,9 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import views  # noqa: E402
 import xsession  # noqa: E402
+from picture import Picture, is_sky  # noqa: E402
 
 
 class SessionScreen(xsession.XServer):
@@ -57,3 +59,18 @@ class WineGame(xsession.Game):
                         st = os.stat(path)
                         found[path] = (st.st_size, st.st_mtime_ns)
         return found
+
+
+def drive_from_title(server, window, who):
+    """Waits for the title screen in the game's window, then holds Enter
+    until the driving view shows; who names the game in failures."""
+    xsession.wait_for(lambda: views.title_shown(Picture(server.screenshot())), 30,
+                      f"{who} showed no title screen")
+    server.run("xdotool", "windowfocus", "--sync", window)
+    server.run("xdotool", "keydown", "Return")
+    try:
+        xsession.wait_for(
+            lambda: Picture(server.screenshot()).share(views.SKY_BAND, is_sky) > 0.6, 10,
+            f"Enter did not bring up the driving view of {who}")
+    finally:
+        server.run("xdotool", "keyup", "Return")

@@ -18,6 +18,7 @@
 # RZ_WIN_BUILD_DIR is the Windows build folder (default: build-win64/ in the
 # source tree); RZ_WINE_DIR is the session's private folder (default:
 # $RZ_WIN_BUILD_DIR/wine). Sessions on one RZ_WINE_DIR run one at a time.
+# RZ_WINE_FRESH=1 makes the session's prefix and home anew.
 # At the end every Wine process of the prefix and the Xvfb are ended.
 set -uo pipefail
 
@@ -32,9 +33,8 @@ fi
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build_dir="${RZ_WIN_BUILD_DIR:-$root/build-win64}"
 wine_dir="${RZ_WINE_DIR:-$build_dir/wine}"
-mkdir -p "$wine_dir/prefix" "$wine_dir/home" "$wine_dir/run"
+mkdir -p "$wine_dir"
 wine_dir="$(cd "$wine_dir" && pwd)"
-chmod 700 "$wine_dir/home" "$wine_dir/run"
 
 # One session per prefix at a time: two would share one wineserver, and the
 # first to finish would end the other's programs.
@@ -43,6 +43,9 @@ if ! flock -w 1800 9; then
   echo "wine_session: $wine_dir is still in use by another session" >&2
   exit 1
 fi
+[[ "${RZ_WINE_FRESH:-}" == 1 ]] && rm -rf "$wine_dir/prefix" "$wine_dir/home"
+mkdir -p "$wine_dir/prefix" "$wine_dir/home" "$wine_dir/run"
+chmod 700 "$wine_dir/home" "$wine_dir/run"
 
 export WINEPREFIX="$wine_dir/prefix" HOME="$wine_dir/home" XDG_RUNTIME_DIR="$wine_dir/run"
 export WINEDEBUG=-all RZ_WINE_SESSION=1

@@ -65,6 +65,13 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
   params_ = params;
   width_ = params.backBufferWidth;
   height_ = params.backBufferHeight;
+  generation_ = surface_.contextGeneration();
+  if (!makeContextObjects(error)) return false;
+  setDefaultState();
+  return true;
+}
+
+bool GlDevice::makeContextObjects(std::string& error) {
   if (!makeFramebuffer(width_, height_, fbo_, colorBuffer_, depthBuffer_)) {
     error = "the " + std::to_string(width_) + "x" + std::to_string(height_) +
             " back buffer with 24-bit depth and 8-bit stencil cannot be made";
@@ -78,7 +85,6 @@ bool GlDevice::init(const PresentParams& params, std::string& error) {
   clipControl_ = surface_.hasClipControl();
   chooseTarget();
   setFixedGlState();
-  setDefaultState();
   return true;
 }
 
@@ -89,6 +95,20 @@ void GlDevice::chooseTarget() {
   surface_.drawableSize(dw, dh);
   const bool same = dw == static_cast<int32_t>(width_) && dh == static_cast<int32_t>(height_);
   target_ = same && surface_.drawsLikeFramebuffer() ? 0 : fbo_;
+}
+
+void GlDevice::forgetContext() {
+  // Deleting the names of a lost context would touch nothing: they are let
+  // go. The handles given out before die with them, and the game loads its
+  // scene again after the reset.
+  meshes_.clear();
+  textures_.clear();
+  for (SceneProgram& p : scene_) p = SceneProgram{};
+  fbo_ = colorBuffer_ = depthBuffer_ = 0;
+  text_.forgetContext();
+  texture_ = 0;
+  boundProgram_ = -1;
+  boundTexture_ = ~0u;
 }
 
 void GlDevice::setFixedGlState() {
@@ -116,7 +136,6 @@ void GlDevice::setFixedGlState() {
   std::fill(std::begin(sentValid_), std::end(sentValid_), false);
 }
 
-// The state a freshly created or reset classic device starts with.
 void GlDevice::destroy() {
   queue_.close();
   text_.destroy();
@@ -157,7 +176,19 @@ Result GlDevice::reset(const PresentParams& params) {
     return Result::Failed;
   }
   queue_.close();  // what was held belongs to the lost frame
-  if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
+  if (generation_ != surface_.contextGeneration()) {
+    // The context came back empty: everything is made again, at the size
+    // asked for.
+    forgetContext();
+    width_ = params.backBufferWidth;
+    height_ = params.backBufferHeight;
+    if (!makeContextObjects(why)) {
+      std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
+      return Result::Failed;
+    }
+    generation_ = surface_.contextGeneration();
+    surface_.pictureSizeChanged(width_, height_);
+  } else if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
     GLuint fbo = 0, color = 0, depth = 0;
     if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
       deleteFramebuffer(fbo, color, depth);
@@ -190,7 +221,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   // Nothing this device draws tests or shows the stencil, so clearing it
   // with the depth changes no pixel, and lets the rasteriser write whole
   // depth-stencil words instead of keeping the stencil bits of each.
-  if (flags & (CLEAR_ZBUFFER | 4u)) bits |= GL_STENCIL_BUFFER_BIT;
+  if (flags & (CLEAR_ZBUFFER | CLEAR_STENCIL)) bits |= GL_STENCIL_BUFFER_BIT;
   if (bits == 0) return Result::Ok;
   flushDraws();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);

@@ -92,6 +92,9 @@ class GlDevice : public Device {
   void releaseFont(FontHandle font) override;
 
  private:
+  // The back buffer, programs and text renderer, at width_ x height_.
+  bool makeContextObjects(std::string& error);
+  void forgetContext();
   void setDefaultState();
   void chooseTarget();
   void setFixedGlState();
@@ -140,6 +143,7 @@ class GlDevice : public Device {
   std::vector<GlTexture> textures_;  // handle = index + 1; name 0 marks a free entry
   bool inScene_ = false;
   bool lost_ = false;
+  uint32_t generation_ = 0;  // the surface's context generation the names belong to
 };
 
 }  // namespace platform::gl

@@ -45,6 +45,7 @@ bool inverse3(const Matrix& m, float out[9]) {
 
 }  // namespace
 
+// The state a freshly created or reset classic device starts with.
 void GlDevice::setDefaultState() {
   std::fill(std::begin(states_), std::end(states_), 0u);
   states_[static_cast<uint32_t>(RenderState::Lighting)] = 1;

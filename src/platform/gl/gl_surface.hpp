@@ -32,6 +32,9 @@ class GlSurface {
   virtual void setSwapInterval(uint32_t presentationInterval) = 0;
   // The back buffer's size changed, for whatever maps window points to it.
   virtual void pictureSizeChanged(uint32_t width, uint32_t height) = 0;
+  // Counts the times the context was lost and came back empty (WebGL's
+  // context loss); a desktop context is never lost.
+  virtual uint32_t contextGeneration() const { return 0; }
 };
 
 // One line of text as coverage, 0..255 a pixel, rows top first.

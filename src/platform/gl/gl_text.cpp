@@ -51,6 +51,12 @@ void TextRenderer::destroy() {
   program_ = TextProgram{};
 }
 
+void TextRenderer::forgetContext() {
+  cache_.clear();
+  vbo_ = vao_ = 0;
+  program_ = TextProgram{};
+}
+
 FontHandle TextRenderer::createFont(int32_t height, uint32_t weight, const char* face) {
   if (height <= 0 || height > MAX_FONT_HEIGHT) {
     std::fprintf(stderr, "riderozad: font height %d is outside 1..%d\n", height, MAX_FONT_HEIGHT);

@@ -35,6 +35,9 @@ class TextRenderer {
   // Needs a current GL context. False with a message in `error`.
   bool init(const char* shaderHead, std::string& error);
   void destroy();
+  // The context was lost: its names are let go, the fonts are kept, and
+  // init makes the rest again.
+  void forgetContext();
 
   FontHandle createFont(int32_t height, uint32_t weight, const char* face);
   void releaseFont(FontHandle font);

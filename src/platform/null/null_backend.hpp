@@ -51,6 +51,7 @@ class NullSystem : public System {
   void postQuit(int32_t exitCode) override;
   bool isMainWindowActive() override;
   void showCursor(bool visible) override;
+  void keepDisplayOn(bool on) override;
   Rect clientRect() override;
   void sleep(uint32_t ms) override;
   uint32_t timeMs() override;

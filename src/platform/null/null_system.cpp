@@ -95,6 +95,8 @@ void NullSystem::showCursor(bool visible) {
   cursorVisible = visible;
 }
 
+void NullSystem::keepDisplayOn(bool on) { log.add("keepDisplayOn", on ? "1" : "0"); }
+
 Rect NullSystem::clientRect() {
   if (!windowExists) return {0, 0, 0, 0};
   return {0, 0, lastDesc.width, lastDesc.height};

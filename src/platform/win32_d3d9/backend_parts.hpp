@@ -17,6 +17,8 @@ Music* musicService();
 // The main window once the system service has created it; null before.
 HWND mainWindowHandle();
 HINSTANCE instanceHandle();
+// Whether the graphics service's device is up and full screen.
+bool fullScreenDeviceUp();
 
 // Opens the DirectInput keyboard; a failure is said once on stderr and the
 // keyboard then reads every key as released.

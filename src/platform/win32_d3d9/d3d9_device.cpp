@@ -71,6 +71,15 @@ D3d9Device::~D3d9Device() {
   device_->Release();
 }
 
+bool D3d9Device::fullScreen() {
+  IDirect3DSwapChain9* chain = nullptr;
+  if (FAILED(device_->GetSwapChain(0, &chain))) return false;
+  D3DPRESENT_PARAMETERS p{};
+  const bool known = SUCCEEDED(chain->GetPresentParameters(&p));
+  chain->Release();
+  return known && !p.Windowed;
+}
+
 Result D3d9Device::testCooperativeLevel() { return resultOf(device_->TestCooperativeLevel()); }
 
 Result D3d9Device::reset(const PresentParams& params) {

@@ -36,6 +36,8 @@ class D3d9Device : public Device {
 
   // The back buffer as rows of r, g, b, a bytes, top row first.
   bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
+  // Whether it was made, or last reset, full screen.
+  bool fullScreen();
 
   Result testCooperativeLevel() override;
   Result reset(const PresentParams& params) override;

@@ -150,6 +150,11 @@ GraphicsSystem* graphicsService() { return &theGraphics(); }
 
 void shutDownGraphics() { theGraphics().shutDown(); }
 
+bool fullScreenDeviceUp() {
+  D3d9Device* device = theGraphics().device();
+  return device && device->fullScreen();
+}
+
 bool readBackBuffer(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
   D3d9Device* device = theGraphics().device();
   return device && device->readBack(rgba, width, height);

@@ -1,6 +1,6 @@
 // System service on Win32: the main window and its procedure, the message
 // queue turned into the game's events, the active-window test, the cursor,
-// sleeping and the multimedia clock.
+// keeping the display on, sleeping and the multimedia clock.
 #include <windows.h>
 // (after windows.h, which it needs)
 #include <shellapi.h>
@@ -29,6 +29,7 @@ class WinSystem : public System {
   void postQuit(int32_t exitCode) override { PostQuitMessage(exitCode); }
   bool isMainWindowActive() override { return window && GetActiveWindow() == window; }
   void showCursor(bool visible) override;
+  void keepDisplayOn(bool on) override;
   Rect clientRect() override;
   void sleep(uint32_t ms) override { Sleep(ms); }
   uint32_t timeMs() override { return timeGetTime(); }
@@ -49,6 +50,7 @@ class WinSystem : public System {
   HWND window = nullptr;
   std::string className;  // registered, until shut down
   bool cursorHidden = false;
+  bool displayKeptOn = false;
   // Events made by the window procedure, handed out by the next peeks. The
   // procedure also runs outside the loop's dispatch (the system sends
   // messages during creation and showing), so it queues rather than returns.
@@ -107,6 +109,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
       takeDroppedFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_SYSCOMMAND:
+      // Alt or F10 alone, or Alt+Space, starts the system's menu loop, in
+      // which no frame runs: the picture freezes, and the next Escape closes
+      // the menu instead of quitting. The full-screen game has no menu to
+      // show, so the keyboard menu is swallowed; Alt+F4's close and every
+      // other command pass on.
+      if ((wParam & 0xFFF0) == SC_KEYMENU && fullScreenDeviceUp()) return 0;
+      [[fallthrough]];
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -120,6 +130,9 @@ bool WinSystem::registerWindowClass(const char* name) {
   wc.lpfnWndProc = mainWindowProc;
   wc.hInstance = instanceHandle();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  // The game's own icon (resource 1 of riderozad.exe) on the taskbar and in
+  // Alt+Tab; none in a program without it.
+  wc.hIcon = LoadIconA(instanceHandle(), MAKEINTRESOURCEA(1));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = name;
   if (!RegisterClassExA(&wc)) return false;
@@ -184,6 +197,12 @@ void WinSystem::showCursor(bool visible) {
   cursorHidden = !visible;
 }
 
+void WinSystem::keepDisplayOn(bool on) {
+  if (displayKeptOn == on) return;
+  SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED : ES_CONTINUOUS);
+  displayKeptOn = on;
+}
+
 Rect WinSystem::clientRect() {
   RECT r{};
   if (!window || !GetClientRect(window, &r)) return {0, 0, 0, 0};
@@ -192,6 +211,7 @@ Rect WinSystem::clientRect() {
 
 void WinSystem::shutDown() {
   showCursor(true);
+  keepDisplayOn(false);
   if (window) DestroyWindow(window);
   window = nullptr;
   if (!className.empty()) UnregisterClassA(className.c_str(), instanceHandle());

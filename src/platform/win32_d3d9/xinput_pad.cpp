@@ -37,9 +37,11 @@ XInputRecord& xinputRecord() {
 void load(XInputRecord& r) {
   r.loaded = true;
   // Newest first: Windows 8 and later, then the DirectX runtime's, then the
-  // one Vista and 7 carry.
+  // one Vista and 7 carry. From the system folder only: by its bare name, a
+  // DLL of that name beside the game (or in the working folder) would be
+  // loaded first.
   for (const char* name : {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"}) {
-    HMODULE module = LoadLibraryA(name);
+    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module) continue;
     r.getState = reinterpret_cast<GetStateFunction>(
         reinterpret_cast<void*>(GetProcAddress(module, "XInputGetState")));

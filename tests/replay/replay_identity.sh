@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# replay_identity.sh WINDOWS_REPLAY LINUX_REPLAY SOURCE_DIR RUN_DIR
-# Players on both systems drive the same car: the Windows replay (under
-# Wine) must print exactly what the Linux replay prints, standard output and
-# standard error byte for byte and the same exit code, for every replay
+# replay_identity.sh SYSTEM LINUX_REPLAY SOURCE_DIR RUN_DIR COMMAND...
+# Players on every system drive the same car: the replay of another SYSTEM
+# ("Windows" under Wine, "web" under node), started as COMMAND followed by a
+# script, must print exactly what the Linux replay prints, standard output
+# and standard error byte for byte and the same exit code, for every replay
 # script on the hand-made track and on the generated world, for the frame
 # report's drive on the generated world, and with no game files at all.
 set -uo pipefail
 
-if (($# != 4)); then
-  echo "usage: replay_identity.sh WINDOWS_REPLAY LINUX_REPLAY SOURCE_DIR RUN_DIR" >&2
+if (($# < 5)); then
+  echo "usage: replay_identity.sh SYSTEM LINUX_REPLAY SOURCE_DIR RUN_DIR COMMAND..." >&2
   exit 2
 fi
-windows="$1" linux="$2" source="$3" run="$4"
+system="$1" linux="$2" source="$3" run="$4"
+shift 4
+other=("$@")
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/empty"
@@ -23,18 +26,18 @@ compare() {
   name="$(basename "$folder")/$(basename "$script")"
   (cd "$folder" && "$linux" "$script" >"$scratch/linux.out" 2>"$scratch/linux.err")
   local linux_status=$?
-  (cd "$folder" && wine "$windows" "$script" >"$scratch/windows.out" 2>"$scratch/windows.err")
-  local windows_status=$?
+  (cd "$folder" && "${other[@]}" "$script" >"$scratch/other.out" 2>"$scratch/other.err")
+  local other_status=$?
   compared=$((compared + 1))
-  if ((linux_status != windows_status)); then
-    echo "$name: exit code $windows_status on Windows, $linux_status on Linux" >&2
+  if ((linux_status != other_status)); then
+    echo "$name: exit code $other_status on $system, $linux_status on Linux" >&2
     failures=$((failures + 1))
   fi
   local stream
   for stream in out err; do
-    if ! cmp -s "$scratch/linux.$stream" "$scratch/windows.$stream"; then
-      echo "$name: standard $stream differs (Linux first, then Windows):" >&2
-      diff "$scratch/linux.$stream" "$scratch/windows.$stream" | head -n 6 | cat -A >&2
+    if ! cmp -s "$scratch/linux.$stream" "$scratch/other.$stream"; then
+      echo "$name: standard $stream differs (Linux first, then $system):" >&2
+      diff "$scratch/linux.$stream" "$scratch/other.$stream" | head -n 6 | cat -A >&2
       failures=$((failures + 1))
     fi
   done
@@ -55,5 +58,5 @@ done
 compare "$run" "$source/bench/frame_report/drive.txt"
 compare "$scratch/empty" "$source/tests/replay/scripts/missing_files.txt"
 
-echo "replay identity: $compared runs compared, $failures differences"
+echo "replay identity ($system): $compared runs compared, $failures differences"
 ((failures == 0))
