@@ -79,6 +79,7 @@ enum class TransformState : uint32_t {
 
 constexpr uint32_t CLEAR_TARGET = 1;
 constexpr uint32_t CLEAR_ZBUFFER = 2;
+constexpr uint32_t CLEAR_STENCIL = 4;
 
 constexpr uint32_t MAX_LIGHTS = 8;  // lights the device can keep enabled
 

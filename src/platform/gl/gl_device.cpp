@@ -83,8 +83,18 @@ bool GlDevice::makeContextObjects(std::string& error) {
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
   clipControl_ = surface_.hasClipControl();
+  chooseTarget();
   setFixedGlState();
   return true;
+}
+
+// The drawable itself where it is exactly the back buffer and draws like it;
+// otherwise the back buffer object, copied to the drawable at each present.
+void GlDevice::chooseTarget() {
+  int32_t dw = 0, dh = 0;
+  surface_.drawableSize(dw, dh);
+  const bool same = dw == static_cast<int32_t>(width_) && dh == static_cast<int32_t>(height_);
+  target_ = same && surface_.drawsLikeFramebuffer() ? 0 : fbo_;
 }
 
 void GlDevice::forgetContext() {
@@ -102,11 +112,12 @@ void GlDevice::forgetContext() {
 }
 
 void GlDevice::setFixedGlState() {
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
   if (clipControl_) setZeroToOneClipDepth();
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
+  depthFunc_ = GL_LEQUAL;
   glDepthMask(GL_TRUE);
   // Clockwise faces are the front; counter-clockwise ones are culled.
   glEnable(GL_CULL_FACE);
@@ -122,10 +133,11 @@ void GlDevice::setFixedGlState() {
   }
   boundProgram_ = static_cast<int>(SCENE_VARIANTS) - 1;
   boundTexture_ = ~0u;
+  std::fill(std::begin(sentValid_), std::end(sentValid_), false);
 }
 
-// The state a freshly created or reset classic device starts with.
 void GlDevice::destroy() {
+  queue_.close();
   text_.destroy();
   for (GlMesh& m : meshes_) {
     if (!m.vao) continue;
@@ -163,6 +175,7 @@ Result GlDevice::reset(const PresentParams& params) {
     std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
     return Result::Failed;
   }
+  queue_.close();  // what was held belongs to the lost frame
   if (generation_ != surface_.contextGeneration()) {
     // The context came back empty: everything is made again, at the size
     // asked for.
@@ -179,7 +192,7 @@ Result GlDevice::reset(const PresentParams& params) {
     GLuint fbo = 0, color = 0, depth = 0;
     if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
       deleteFramebuffer(fbo, color, depth);
-      glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+      glBindFramebuffer(GL_FRAMEBUFFER, target_);
       std::fprintf(stderr, "riderozad: device reset refused: no %ux%u back buffer\n",
                    params.backBufferWidth, params.backBufferHeight);
       return Result::Failed;
@@ -194,6 +207,7 @@ Result GlDevice::reset(const PresentParams& params) {
   }
   params_ = params;
   surface_.setSwapInterval(params.presentationInterval);
+  chooseTarget();
   setFixedGlState();
   setDefaultState();
   lost_ = false;
@@ -204,9 +218,13 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   GLbitfield bits = 0;
   if (flags & CLEAR_TARGET) bits |= GL_COLOR_BUFFER_BIT;
   if (flags & CLEAR_ZBUFFER) bits |= GL_DEPTH_BUFFER_BIT;
-  if (flags & 4u) bits |= GL_STENCIL_BUFFER_BIT;
+  // Nothing this device draws tests or shows the stencil, so clearing it
+  // with the depth changes no pixel, and lets the rasteriser write whole
+  // depth-stencil words instead of keeping the stencil bits of each.
+  if (flags & (CLEAR_ZBUFFER | CLEAR_STENCIL)) bits |= GL_STENCIL_BUFFER_BIT;
   if (bits == 0) return Result::Ok;
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  flushDraws();
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
@@ -215,6 +233,7 @@ Result GlDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
   clearDepth(std::clamp(z, 0.0f, 1.0f));
   glClearStencil(static_cast<GLint>(stencil & 0xFF));
   glClear(bits);
+  if (bits & GL_DEPTH_BUFFER_BIT) queue_.open(std::clamp(z, 0.0f, 1.0f));
   return Result::Ok;
 }
 
@@ -226,14 +245,24 @@ Result GlDevice::beginScene() {
 
 Result GlDevice::endScene() {
   if (!inScene_) return Result::Failed;
+  flushDraws();
   inScene_ = false;
   return Result::Ok;
 }
 
 Result GlDevice::present() {
+  flushDraws();
   if (lost_ || !surface_.usable()) {
     lost_ = true;
     return Result::DeviceLost;
+  }
+  if (target_ == 0) {
+    // Drawn in place. Should the drawable have changed size meanwhile, this
+    // one picture shows unscaled; the next goes through the back buffer.
+    surface_.swap();
+    chooseTarget();
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    return Result::Ok;
   }
   int32_t dw = 0, dh = 0;
   surface_.drawableSize(dw, dh);
@@ -255,7 +284,8 @@ Result GlDevice::present() {
                     dh - fit.y - fit.height, fit.x + fit.width, dh - fit.y, GL_COLOR_BUFFER_BIT,
                     sameSize ? GL_NEAREST : GL_LINEAR);
   surface_.swap();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  chooseTarget();
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   return Result::Ok;
 }
 
@@ -273,7 +303,13 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
     return 0;
   }
   GlMesh mesh;
+  mesh.faces = m.faceCount;
   mesh.subsets.assign(m.subsets, m.subsets + m.subsetCount);
+  for (uint32_t i = 0; i < m.subsetCount; ++i) {
+    mesh.bounds.push_back(boundsOf(m.vertices, m.indices, m.subsets[i]));
+    mesh.runs.push_back(runsOf(m.vertices, m.indices, m.subsets[i]));
+  }
+  const std::vector<uint32_t> indices = withReversedCopy(m.indices, m.faceCount);
   glGenVertexArrays(1, &mesh.vao);
   glGenBuffers(1, &mesh.vbo);
   glGenBuffers(1, &mesh.ibo);
@@ -282,9 +318,8 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(MeshVertex) * m.vertexCount),
                m.vertices, GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.ibo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-               static_cast<GLsizeiptr>(sizeof(uint32_t) * 3 * size_t{m.faceCount}), m.indices,
-               GL_STATIC_DRAW);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(uint32_t) * indices.size()),
+               indices.data(), GL_STATIC_DRAW);
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
                         reinterpret_cast<const void*>(offsetof(MeshVertex, position)));
@@ -298,22 +333,10 @@ MeshHandle GlDevice::createMesh(const MeshUpload& m) {
   return addToSlots(meshes_, std::move(mesh));
 }
 
-Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
-  GlMesh* mesh = meshOf(handle);
-  if (!mesh || !inScene_) return Result::Failed;
-  // An attribute id without faces draws nothing, and that is no error.
-  if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
-  const SubsetRange& range = mesh->subsets[subset];
-  prepareDraw();
-  glBindVertexArray(mesh->vao);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.faceCount * 3), GL_UNSIGNED_INT,
-                 reinterpret_cast<const void*>(size_t{range.faceStart} * 3 * sizeof(uint32_t)));
-  return Result::Ok;
-}
-
 void GlDevice::releaseMesh(MeshHandle handle) {
   GlMesh* mesh = meshOf(handle);
   if (!mesh) return;
+  flushDraws();
   glDeleteVertexArrays(1, &mesh->vao);
   glDeleteBuffers(1, &mesh->vbo);
   glDeleteBuffers(1, &mesh->ibo);
@@ -357,6 +380,7 @@ TextureHandle GlDevice::createTexture(const Image& image) {
 void GlDevice::releaseTexture(TextureHandle texture) {
   const GLuint name = textureOf(texture);
   if (!name) return;
+  flushDraws();
   glDeleteTextures(1, &name);
   textures_[texture - 1] = GlTexture{};
   if (boundTexture_ == name) boundTexture_ = ~0u;
@@ -370,7 +394,8 @@ FontHandle GlDevice::createFont(int32_t height, uint32_t weight, const char* fac
 int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
                            uint32_t /*format: always left and top*/, uint32_t argb) {
   if (!inScene_) return 0;
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  flushDraws();
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
                                        static_cast<int32_t>(height_));
   boundProgram_ = -1;
@@ -385,7 +410,8 @@ bool GlDevice::readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& h
   height = height_;
   const size_t row = size_t{width_} * 4;
   std::vector<uint8_t> bottomUp(row * height_);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  flushDraws();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
                GL_UNSIGNED_BYTE, bottomUp.data());

@@ -1,10 +1,12 @@
 // The OpenGL device that the desktop and browser backends share: its record
 // and the helpers its files share. The device draws into a back buffer of its
 // own (a framebuffer object of the game's size) and shows it scaled to the
-// window or canvas, keeping its shape, with black bars. gl_device.cpp holds
+// window or canvas, keeping its shape, with black bars; where the drawable
+// is exactly that size and draws the same pixels, it draws straight into it. gl_device.cpp holds
 // its life, buffers and resources, gl_draw_state.cpp the fixed-function
-// states and what they make of a draw; each backend's graphics system makes
-// the context and creates it over a GlSurface of its own.
+// states and what they make of a draw, gl_draw_queue.cpp the order draws are
+// sent in; each backend's graphics system makes the context and creates it
+// over a GlSurface of its own.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "platform/gl/gl_api.hpp"
+#include "platform/gl/gl_draw_queue.hpp"
 #include "platform/gl/gl_shaders.hpp"
 #include "platform/gl/gl_surface.hpp"
 #include "platform/gl/gl_text.hpp"
@@ -22,17 +25,20 @@ namespace platform::gl {
 
 constexpr uint32_t TEXTURE_STAGES = 8;
 
-constexpr uint32_t DIRTY_TRANSFORM = 1, DIRTY_LIGHTS = 2, DIRTY_MATERIAL = 4, DIRTY_STATES = 8;
-
 // False with the reason in `why` for parameters the device cannot take.
 bool validParams(const PresentParams& p, std::string& why);
 // Colour and 24-bit depth with 8-bit stencil renderbuffers in one framebuffer.
 bool makeFramebuffer(uint32_t width, uint32_t height, GLuint& fbo, GLuint& color, GLuint& depth);
 void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth);
 
+// The index buffer holds the faces as given, then the same faces last to
+// first, for draws sent reversed (gl_draw_queue.cpp).
 struct GlMesh {
   GLuint vao = 0, vbo = 0, ibo = 0;
+  uint32_t faces = 0;
   std::vector<SubsetRange> subsets;
+  std::vector<SubsetBounds> bounds;                    // one per subset
+  std::vector<std::vector<FaceRun>> runs;              // one list per subset
   explicit operator bool() const { return vao != 0; }  // false: a free slot
 };
 
@@ -58,6 +64,9 @@ class GlDevice : public Device {
   bool init(const PresentParams& params, std::string& error);
   void destroy();
   bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
+  // How many draws the last sending of held draws put behind ones the game
+  // issued after them.
+  uint32_t drawsSentReversed() const { return sentReversed_; }
 
   Result testCooperativeLevel() override;
   Result reset(const PresentParams& params) override;
@@ -87,12 +96,14 @@ class GlDevice : public Device {
   bool makeContextObjects(std::string& error);
   void forgetContext();
   void setDefaultState();
-  void markDirty(uint32_t bits) {
-    for (uint32_t& d : dirty_) d |= bits;
-  }
+  void chooseTarget();
   void setFixedGlState();
-  void prepareDraw();
-  void uploadUniforms(const SceneProgram& p, uint32_t dirty);
+  // The uniform values of the current state, as an index into uniforms_.
+  uint32_t currentUniforms();
+  void sendDraw(const HeldDraw& draw, bool reversed);
+  // Sends the held draws, and holds none until the next depth clear.
+  void flushDraws();
+  void uploadUniforms(const SceneProgram& p, const SceneUniforms& u, const SceneUniforms* sent);
   bool needsAlphaTest() const;
   GlMesh* meshOf(MeshHandle mesh);
   GLuint textureOf(TextureHandle texture) const;
@@ -101,6 +112,7 @@ class GlDevice : public Device {
   PresentParams params_{};
   uint32_t width_ = 0, height_ = 0;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
+  GLuint target_ = 0;                   // what draws go into: fbo_, or 0 for the drawable itself
   SceneProgram scene_[SCENE_VARIANTS];  // indexed by the variant's bits
   TextRenderer text_;
   bool clipControl_ = false;
@@ -108,7 +120,18 @@ class GlDevice : public Device {
   // after the text renderer or a texture upload has bound its own.
   int boundProgram_ = -1;  // a variant
   GLuint boundTexture_ = ~0u;
-  uint32_t dirty_[SCENE_VARIANTS] = {};  // uniforms each program has yet to receive
+  GLenum depthFunc_ = GL_LEQUAL;
+  // What each program's uniforms hold; invalid: unknown.
+  SceneUniforms sent_[SCENE_VARIANTS] = {};
+  bool sentValid_[SCENE_VARIANTS] = {};
+
+  DrawQueue queue_;
+  // The uniform values of the held draws and of the current state (last);
+  // stale: the state changed since the last was taken.
+  std::vector<SceneUniforms> uniforms_;
+  bool uniformsStale_ = true;
+  std::vector<SubsetRange> inView_;  // facesInView's answer, kept for its room
+  uint32_t sentReversed_ = 0;
 
   uint32_t states_[RENDER_STATE_LIMIT] = {};
   Matrix world_{}, view_{}, projection_{};

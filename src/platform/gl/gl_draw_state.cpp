@@ -1,6 +1,7 @@
 // The OpenGL device's fixed-function states (render states, transforms,
 // material, texture, lights) and what they make of a draw: which scene
-// program, and which uniforms it must be sent.
+// program and the values of its uniforms (sent only where they changed),
+// held for gl_draw_queue.cpp's order or sent at once.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -44,6 +45,7 @@ bool inverse3(const Matrix& m, float out[9]) {
 
 }  // namespace
 
+// The state a freshly created or reset classic device starts with.
 void GlDevice::setDefaultState() {
   std::fill(std::begin(states_), std::end(states_), 0u);
   states_[static_cast<uint32_t>(RenderState::Lighting)] = 1;
@@ -56,7 +58,7 @@ void GlDevice::setDefaultState() {
   texture_ = 0;
   for (LightSlot& l : lights_) l = LightSlot{};
   inScene_ = false;
-  markDirty(~0u);
+  uniformsStale_ = true;
 }
 
 Result GlDevice::setRenderState(RenderState state, uint32_t value) {
@@ -64,7 +66,7 @@ Result GlDevice::setRenderState(RenderState state, uint32_t value) {
   if (s >= RENDER_STATE_LIMIT) return Result::Failed;
   if (states_[s] == value) return Result::Ok;
   states_[s] = value;
-  markDirty(DIRTY_STATES);
+  uniformsStale_ = true;
   return Result::Ok;
 }
 
@@ -72,15 +74,15 @@ Result GlDevice::setTransform(TransformState state, const Matrix& m) {
   switch (state) {
     case TransformState::World:
       world_ = m;
-      markDirty(DIRTY_TRANSFORM);
+      uniformsStale_ = true;
       return Result::Ok;
     case TransformState::View:
       view_ = m;
-      markDirty(DIRTY_TRANSFORM | DIRTY_LIGHTS);
+      uniformsStale_ = true;
       return Result::Ok;
     case TransformState::Projection:
       projection_ = m;
-      markDirty(DIRTY_TRANSFORM);
+      uniformsStale_ = true;
       return Result::Ok;
   }
   return Result::Failed;
@@ -104,7 +106,7 @@ Result GlDevice::getTransform(TransformState state, Matrix& out) {
 Result GlDevice::setMaterial(const Material& material) {
   if (std::memcmp(&material_, &material, sizeof material) == 0) return Result::Ok;
   material_ = material;
-  markDirty(DIRTY_MATERIAL);
+  uniformsStale_ = true;
   return Result::Ok;
 }
 
@@ -127,7 +129,7 @@ Result GlDevice::setLight(uint32_t index, const Light& light) {
   if (light.type != LightType::Point && d.x == 0 && d.y == 0 && d.z == 0) return Result::Failed;
   lights_[index].light = light;
   lights_[index].set = true;
-  markDirty(DIRTY_LIGHTS);
+  uniformsStale_ = true;
   return Result::Ok;
 }
 
@@ -144,7 +146,7 @@ Result GlDevice::lightEnable(uint32_t index, bool enable) {
     slot.set = true;
   }
   slot.enabled = enable;
-  markDirty(DIRTY_LIGHTS);
+  uniformsStale_ = true;
   return Result::Ok;
 }
 
@@ -166,80 +168,155 @@ bool GlDevice::needsAlphaTest() const {
                              maxAlpha);
 }
 
-void GlDevice::prepareDraw() {
-  const int which = static_cast<int>(
+Result GlDevice::drawSubset(MeshHandle handle, uint32_t subset) {
+  GlMesh* mesh = meshOf(handle);
+  if (!mesh || !inScene_) return Result::Failed;
+  // An attribute id without faces draws nothing, and that is no error.
+  if (subset >= mesh->subsets.size() || mesh->subsets[subset].faceCount == 0) return Result::Ok;
+  HeldDraw draw;
+  draw.uniforms = currentUniforms();
+  const float* worldViewProj = uniforms_[draw.uniforms].transform.worldViewProj;
+  facesInView(worldViewProj, mesh->runs[subset], inView_);
+  if (inView_.empty()) return Result::Ok;  // nothing of it can be seen
+  draw.faces = inView_;
+  draw.variant =
       (needsAlphaTest() ? VARIANT_ALPHA_TEST : 0) | (texture_ != 0 ? VARIANT_TEXTURED : 0) |
-      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0));
-  const SceneProgram& p = scene_[which];
-  if (boundProgram_ != which) {
-    glUseProgram(p.program);
-    boundProgram_ = which;
+      (states_[static_cast<uint32_t>(RenderState::SpecularEnable)] != 0 ? VARIANT_SPECULAR : 0);
+  draw.texture = textureOf(texture_);
+  draw.vao = mesh->vao;
+  draw.meshFaces = mesh->faces;
+  if (queue_.holding())
+    queue_.hold(std::move(draw), worldViewProj, mesh->bounds[subset]);
+  else
+    sendDraw(draw, false);
+  return Result::Ok;
+}
+
+uint32_t GlDevice::currentUniforms() {
+  if (!uniformsStale_ && !uniforms_.empty()) return static_cast<uint32_t>(uniforms_.size() - 1);
+  // Nothing held refers to earlier values.
+  if (!queue_.holding()) uniforms_.clear();
+  SceneUniforms u{};
+  const Matrix worldView = multiply(world_, view_);
+  const Matrix worldViewProj = multiply(worldView, projection_);
+  std::memcpy(u.transform.worldViewProj, &worldViewProj.m[0][0], sizeof u.transform.worldViewProj);
+  std::memcpy(u.transform.worldView, &worldView.m[0][0], sizeof u.transform.worldView);
+  // The inverse transpose carries normals; uploaded untransposed, GLSL reads
+  // the transpose of the transpose.
+  inverse3(worldView, u.transform.normalMatrix);
+  SceneUniforms::Lights& lit = u.lights;
+  for (const LightSlot& slot : lights_) {
+    // The shader lights directional lights only; the game uses no others.
+    if (!slot.enabled || slot.light.type != LightType::Directional) continue;
+    const Light& l = slot.light;
+    const Vec3& d = l.direction;
+    float v[3];
+    for (int c = 0; c < 3; ++c)
+      v[c] = d.x * view_.m[0][c] + d.y * view_.m[1][c] + d.z * view_.m[2][c];
+    const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    const int at = lit.count * 3;
+    for (int c = 0; c < 3; ++c) lit.dir[at + c] = len > 0 ? v[c] / len : 0.0f;
+    const float lc[3][3] = {{l.diffuse.r, l.diffuse.g, l.diffuse.b},
+                            {l.specular.r, l.specular.g, l.specular.b},
+                            {l.ambient.r, l.ambient.g, l.ambient.b}};
+    for (int c = 0; c < 3; ++c) {
+      lit.diffuse[at + c] = lc[0][c];
+      lit.specular[at + c] = lc[1][c];
+      lit.ambient[at + c] = lc[2][c];
+    }
+    ++lit.count;
   }
-  if (dirty_[which]) uploadUniforms(p, dirty_[which]);
-  dirty_[which] = 0;
-  const GLuint name = textureOf(texture_);
-  if (boundTexture_ != name) {
+  const Material& m = material_;
+  u.material = {{m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a},
+                {m.ambient.r, m.ambient.g, m.ambient.b},
+                {m.specular.r, m.specular.g, m.specular.b},
+                {m.emissive.r, m.emissive.g, m.emissive.b},
+                m.power};
+  auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
+  u.states = {state(RenderState::Lighting) != 0 ? 1 : 0,
+              static_cast<int32_t>(state(RenderState::AlphaFunc)),
+              static_cast<float>(state(RenderState::AlphaRef) & 0xFF)};
+  uniforms_.push_back(u);
+  uniformsStale_ = false;
+  return static_cast<uint32_t>(uniforms_.size() - 1);
+}
+
+void GlDevice::sendDraw(const HeldDraw& draw, bool reversed) {
+  const GLenum func = reversed ? GL_LESS : GL_LEQUAL;
+  if (depthFunc_ != func) {
+    glDepthFunc(func);
+    depthFunc_ = func;
+  }
+  const uint32_t v = draw.variant;
+  const SceneProgram& p = scene_[v];
+  if (boundProgram_ != static_cast<int>(v)) {
+    glUseProgram(p.program);
+    boundProgram_ = static_cast<int>(v);
+  }
+  const SceneUniforms& u = uniforms_[draw.uniforms];
+  uploadUniforms(p, u, sentValid_[v] ? &sent_[v] : nullptr);
+  sent_[v] = u;
+  sentValid_[v] = true;
+  if (boundTexture_ != draw.texture) {
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, name);
-    boundTexture_ = name;
+    glBindTexture(GL_TEXTURE_2D, draw.texture);
+    boundTexture_ = draw.texture;
+  }
+  glBindVertexArray(draw.vao);
+  const size_t pieces = draw.faces.size();
+  for (size_t i = 0; i < pieces; ++i) {
+    const SubsetRange& r = draw.faces[reversed ? pieces - 1 - i : i];
+    const uint32_t face = reversed ? 2 * draw.meshFaces - r.faceStart - r.faceCount : r.faceStart;
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(r.faceCount * 3), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(size_t{face} * 3 * sizeof(uint32_t)));
   }
 }
 
-void GlDevice::uploadUniforms(const SceneProgram& p, uint32_t dirty) {
-  if (dirty & DIRTY_TRANSFORM) {
-    const Matrix worldView = multiply(world_, view_);
-    const Matrix worldViewProj = multiply(worldView, projection_);
-    glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, &worldViewProj.m[0][0]);
-    glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
-    // The inverse transpose carries normals; uploaded untransposed, GLSL
-    // reads the transpose of the transpose.
-    float inv[9] = {};
-    inverse3(worldView, inv);
-    glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, inv);
+void GlDevice::flushDraws() {
+  if (!queue_.holding()) return;
+  const std::vector<Sending> order = queue_.order();
+  sentReversed_ = 0;
+  for (const Sending& s : order) {
+    sendDraw(queue_.draws()[s.draw], s.reversed);
+    sentReversed_ += s.reversed ? 1 : 0;
   }
-  if (dirty & DIRTY_LIGHTS) {
-    float dir[SHADER_LIGHTS * 3] = {}, diffuse[SHADER_LIGHTS * 3] = {};
-    float specular[SHADER_LIGHTS * 3] = {}, ambient[SHADER_LIGHTS * 3] = {};
-    int count = 0;
-    for (const LightSlot& slot : lights_) {
-      // The shader lights directional lights only; the game uses no others.
-      if (!slot.enabled || slot.light.type != LightType::Directional) continue;
-      const Light& l = slot.light;
-      const Vec3& d = l.direction;
-      float v[3];
-      for (int c = 0; c < 3; ++c)
-        v[c] = d.x * view_.m[0][c] + d.y * view_.m[1][c] + d.z * view_.m[2][c];
-      const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-      for (int c = 0; c < 3; ++c) dir[count * 3 + c] = len > 0 ? v[c] / len : 0.0f;
-      const float lc[3][3] = {{l.diffuse.r, l.diffuse.g, l.diffuse.b},
-                              {l.specular.r, l.specular.g, l.specular.b},
-                              {l.ambient.r, l.ambient.g, l.ambient.b}};
-      for (int c = 0; c < 3; ++c) {
-        diffuse[count * 3 + c] = lc[0][c];
-        specular[count * 3 + c] = lc[1][c];
-        ambient[count * 3 + c] = lc[2][c];
-      }
-      ++count;
-    }
-    glUniform1i(p.lightCount, count);
-    glUniform3fv(p.lightDir, SHADER_LIGHTS, dir);
-    glUniform3fv(p.lightDiffuse, SHADER_LIGHTS, diffuse);
-    glUniform3fv(p.lightSpecular, SHADER_LIGHTS, specular);
-    glUniform3fv(p.lightAmbient, SHADER_LIGHTS, ambient);
+  queue_.close();
+  uniforms_.clear();
+  uniformsStale_ = true;
+}
+
+// Sends the groups that differ from what the program holds (all of them
+// when that is unknown).
+void GlDevice::uploadUniforms(const SceneProgram& p, const SceneUniforms& u,
+                              const SceneUniforms* sent) {
+  auto changed = [&](const auto& now, const auto& before) {
+    return !sent || std::memcmp(&now, &before, sizeof now) != 0;
+  };
+  const SceneUniforms& was = sent ? *sent : u;
+  if (changed(u.transform, was.transform)) {
+    glUniformMatrix4fv(p.worldViewProj, 1, GL_FALSE, u.transform.worldViewProj);
+    glUniformMatrix4fv(p.worldView, 1, GL_FALSE, u.transform.worldView);
+    glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, u.transform.normalMatrix);
   }
-  if (dirty & DIRTY_MATERIAL) {
-    const Material& m = material_;
-    glUniform4f(p.matDiffuse, m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a);
-    glUniform3f(p.matAmbient, m.ambient.r, m.ambient.g, m.ambient.b);
-    glUniform3f(p.matSpecular, m.specular.r, m.specular.g, m.specular.b);
-    glUniform3f(p.matEmissive, m.emissive.r, m.emissive.g, m.emissive.b);
+  if (changed(u.lights, was.lights)) {
+    glUniform1i(p.lightCount, u.lights.count);
+    glUniform3fv(p.lightDir, SHADER_LIGHTS, u.lights.dir);
+    glUniform3fv(p.lightDiffuse, SHADER_LIGHTS, u.lights.diffuse);
+    glUniform3fv(p.lightSpecular, SHADER_LIGHTS, u.lights.specular);
+    glUniform3fv(p.lightAmbient, SHADER_LIGHTS, u.lights.ambient);
+  }
+  if (changed(u.material, was.material)) {
+    const SceneUniforms::Surface& m = u.material;
+    glUniform4f(p.matDiffuse, m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]);
+    glUniform3f(p.matAmbient, m.ambient[0], m.ambient[1], m.ambient[2]);
+    glUniform3f(p.matSpecular, m.specular[0], m.specular[1], m.specular[2]);
+    glUniform3f(p.matEmissive, m.emissive[0], m.emissive[1], m.emissive[2]);
     glUniform1f(p.matPower, m.power);
   }
-  if (dirty & DIRTY_STATES) {
-    auto state = [&](RenderState s) { return states_[static_cast<uint32_t>(s)]; };
-    glUniform1i(p.lighting, state(RenderState::Lighting) != 0);
-    glUniform1i(p.alphaFunc, static_cast<GLint>(state(RenderState::AlphaFunc)));
-    glUniform1f(p.alphaRef, static_cast<float>(state(RenderState::AlphaRef) & 0xFF));
+  if (changed(u.states, was.states)) {
+    glUniform1i(p.lighting, u.states.lighting);
+    glUniform1i(p.alphaFunc, u.states.alphaFunc);
+    glUniform1f(p.alphaRef, u.states.alphaRef);
   }
 }
 

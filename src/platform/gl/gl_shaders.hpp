@@ -22,6 +22,26 @@ struct SceneProgram {
   GLint sampler = -1, alphaFunc = -1, alphaRef = -1;
 };
 
+// The values of a scene program's uniforms for one draw, in the groups that
+// change together. Every member is 4 bytes wide, so a group compares as bytes.
+struct SceneUniforms {
+  struct Transform {
+    float worldViewProj[16], worldView[16], normalMatrix[9];
+  } transform;
+  struct Lights {
+    int32_t count;
+    float dir[SHADER_LIGHTS * 3], diffuse[SHADER_LIGHTS * 3], specular[SHADER_LIGHTS * 3],
+        ambient[SHADER_LIGHTS * 3];
+  } lights;
+  struct Surface {
+    float diffuse[4], ambient[3], specular[3], emissive[3], power;
+  } material;
+  struct States {
+    int32_t lighting, alphaFunc;
+    float alphaRef;
+  } states;
+};
+
 struct TextProgram {
   GLuint program = 0;
   GLint viewSize = -1, color = -1, sampler = -1;

@@ -21,6 +21,11 @@ class GlSurface {
   virtual bool usable() = 0;
   // The drawable's size in pixels.
   virtual void drawableSize(int32_t& width, int32_t& height) = 0;
+  // True when the drawable has 24-bit depth and 8-bit stencil, one sample a
+  // pixel, and draws every pixel exactly as a framebuffer object of its size
+  // would. The device then draws straight into it whenever it is exactly the
+  // back buffer's size, and saves the copy.
+  virtual bool drawsLikeFramebuffer() const = 0;
   // Shows the drawable's picture (a buffer swap where the backend has one).
   virtual void swap() = 0;
   // Whether presents wait for the display, as the present parameters ask.

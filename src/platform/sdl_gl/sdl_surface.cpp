@@ -23,6 +23,12 @@ void SdlSurface::drawableSize(int32_t& width, int32_t& height) {
   height = h;
 }
 
+// Mesa rasterises a window's rows top first and a framebuffer object's
+// bottom first, so edges and texel choices fall differently: drawn straight
+// into the window, 8,684 pixels of the frame report's drive frame 31 changed.
+// The picture stays as it was; the copy stays.
+bool SdlSurface::drawsLikeFramebuffer() const { return false; }
+
 void SdlSurface::swap() { SDL_GL_SwapWindow(windowRecord().window); }
 
 void SdlSurface::setSwapInterval(uint32_t presentationInterval) {

@@ -12,6 +12,7 @@ class SdlSurface : public gl::GlSurface {
   bool hasClipControl() const override;
   bool usable() override;
   void drawableSize(int32_t& width, int32_t& height) override;
+  bool drawsLikeFramebuffer() const override;
   void swap() override;
   void setSwapInterval(uint32_t presentationInterval) override;
   void pictureSizeChanged(uint32_t width, uint32_t height) override;

@@ -109,6 +109,7 @@ Device* WebGraphicsSystem::createDevice(const PresentParams& params) {
   if (context_ <= 0) return fail("the browser offers no WebGL2 on this canvas");
   if (emscripten_webgl_make_context_current(context_) != EMSCRIPTEN_RESULT_SUCCESS)
     return fail("its context cannot be made current");
+  surface_.contextMade();
   emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, onContextLost);
   emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, onContextRestored);
   device_ = std::make_unique<gl::GlDevice>(surface_, fonts_);
