@@ -23,6 +23,18 @@ D3DCOLORVALUE colourOf(const ColorValue& c) { return {c.r, c.g, c.b, c.a}; }
 
 D3DVECTOR vectorOf(const Vec3& v) { return {v.x, v.y, v.z}; }
 
+// The latest value of each key, in the order first set.
+template <class Key, class Value>
+void keep(std::vector<std::pair<Key, Value>>& kept, Key key, const Value& value) {
+  for (auto& [k, v] : kept) {
+    if (k == key) {
+      v = value;
+      return;
+    }
+  }
+  kept.emplace_back(key, value);
+}
+
 bool validTransform(TransformState state) {
   return state == TransformState::World || state == TransformState::View ||
          state == TransformState::Projection;
@@ -56,7 +68,9 @@ D3DPRESENT_PARAMETERS presentParametersOf(const PresentParams& p) {
   return d;
 }
 
-D3d9Device::D3d9Device(IDirect3DDevice9* device) : device_(device) {
+D3d9Device::D3d9Device(IDirect3DDevice9* device, const PresentParams& params, HWND window,
+                       Shown shown, const DisplayOptions& options)
+    : device_(device), params_(params), window_(window), shown_(shown), options_(options) {
   if (FAILED(device_->GetDeviceCaps(&caps_))) caps_ = D3DCAPS9{};
 }
 
@@ -86,7 +100,10 @@ Result D3d9Device::reset(const PresentParams& params) {
   // Everything the device holds lives in the managed pool and comes back by
   // itself; nothing in the default pool has to be let go first.
   D3DPRESENT_PARAMETERS d = presentParametersOf(params);
+  fitPresentParameters(shown_, d);
   const HRESULT hr = device_->Reset(&d);
+  params_ = params;
+  kept_ = KeptStates{};
   if (FAILED(hr) && hr != D3DERR_DEVICELOST)
     std::fprintf(stderr, "riderozad: device reset failed (0x%08lx)\n",
                  static_cast<unsigned long>(hr));
@@ -112,21 +129,23 @@ Result D3d9Device::endScene() {
   return resultOf(device_->EndScene());
 }
 
-Result D3d9Device::present() {
-  return resultOf(device_->Present(nullptr, nullptr, nullptr, nullptr));
-}
-
 Result D3d9Device::setRenderState(RenderState state, uint32_t value) {
   const auto s = static_cast<uint32_t>(state);
   if (s >= RENDER_STATE_LIMIT) return Result::Failed;
-  return resultOf(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), value));
+  const auto type = static_cast<D3DRENDERSTATETYPE>(s);
+  const HRESULT hr = device_->SetRenderState(type, value);
+  if (SUCCEEDED(hr)) keep(kept_.renderStates, type, DWORD{value});
+  return resultOf(hr);
 }
 
 Result D3d9Device::setTransform(TransformState state, const Matrix& m) {
   if (!validTransform(state)) return Result::Failed;
   D3DMATRIX d;
   std::memcpy(&d, &m, sizeof d);
-  return resultOf(device_->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(state), &d));
+  const auto type = static_cast<D3DTRANSFORMSTATETYPE>(state);
+  const HRESULT hr = device_->SetTransform(type, &d);
+  if (SUCCEEDED(hr)) keep(kept_.transforms, type, d);
+  return resultOf(hr);
 }
 
 Result D3d9Device::getTransform(TransformState state, Matrix& out) {
@@ -144,14 +163,21 @@ Result D3d9Device::setMaterial(const Material& material) {
   d.Specular = colourOf(material.specular);
   d.Emissive = colourOf(material.emissive);
   d.Power = material.power;
-  return resultOf(device_->SetMaterial(&d));
+  const HRESULT hr = device_->SetMaterial(&d);
+  if (SUCCEEDED(hr)) {
+    kept_.material = d;
+    kept_.materialSet = true;
+  }
+  return resultOf(hr);
 }
 
 Result D3d9Device::setTexture(uint32_t stage, TextureHandle texture) {
   if (stage >= TEXTURE_STAGES) return Result::Failed;
   IDirect3DTexture9* t = textureOf(texture);
   if (texture != 0 && !t) return Result::Failed;
-  return resultOf(device_->SetTexture(stage, t));
+  const HRESULT hr = device_->SetTexture(stage, t);
+  if (SUCCEEDED(hr)) kept_.textures[stage] = texture;
+  return resultOf(hr);
 }
 
 Result D3d9Device::setLight(uint32_t index, const Light& light) {
@@ -178,12 +204,19 @@ Result D3d9Device::setLight(uint32_t index, const Light& light) {
   d.Attenuation2 = light.attenuation2;
   d.Theta = light.theta;
   d.Phi = light.phi;
-  return resultOf(device_->SetLight(index, &d));
+  const HRESULT hr = device_->SetLight(index, &d);
+  if (SUCCEEDED(hr)) {
+    kept_.lights[index] = d;
+    kept_.lightSet[index] = true;
+  }
+  return resultOf(hr);
 }
 
 Result D3d9Device::lightEnable(uint32_t index, bool enable) {
   if (index >= MAX_LIGHTS) return Result::Failed;
-  return resultOf(device_->LightEnable(index, enable ? TRUE : FALSE));
+  const HRESULT hr = device_->LightEnable(index, enable ? TRUE : FALSE);
+  if (SUCCEEDED(hr)) kept_.lightOn[index] = enable;
+  return resultOf(hr);
 }
 
 FontHandle D3d9Device::createFont(int32_t height, uint32_t weight, const char* face) {
