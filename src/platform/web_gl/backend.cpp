@@ -55,8 +55,9 @@ void scheduleNext() {
 
 }  // namespace
 
-bool install() {
+bool install(const DisplayOptions& options) {
   if (installed) return true;
+  pageRecord().options = options;
   if (!listenToPage()) return false;
   Services& s = services();
   s.system = systemService();
