@@ -131,8 +131,8 @@ def needle_off_rest(pic, rest):
 
 
 def check_alt_enter(run, start, window):
-    """Alt+Enter while driving: full screen and back, the car where it was and
-    moving, the music going on."""
+    """Alt+Enter while driving: full screen and back to the window's size, the
+    car where it was and moving, the music going on."""
     rest = picture.axis_angle(start, DIAL, is_needle)
     run.server.run("xdotool", "keydown", "Up")
     try:
@@ -156,6 +156,8 @@ def check_alt_enter(run, start, window):
             run.fail(f"in {what} the car has lost its speed (needle {swing})")
         if moved < 0.3:
             run.fail(f"in {what} the car is back at its start")
+        if not full and run.geometry()[2:] != (800, 800):
+            run.fail(f"the window came back at {run.geometry()[2:]}, not at its 800x800")
     time.sleep(0.5)
     if not run.recording.music_throughout(before, run.recording.size()):
         run.fail("the music broke off while switching")

@@ -56,13 +56,7 @@ TEST_F(DisplaySwitch, AWindowedDeviceGoesFullScreenAndBackKeepingWhatTheGameSet)
   EXPECT_GT(client.right, 600);
   EXPECT_NEAR(client.right * 3, client.bottom * 4, 4);
 
-  const MeshVertex v[4] = {{{-1, -1, 0.5f}, {0, 0, -1}, {0, 1}},
-                           {{-1, 1, 0.5f}, {0, 0, -1}, {0, 0}},
-                           {{1, 1, 0.5f}, {0, 0, -1}, {1, 0}},
-                           {{1, -1, 0.5f}, {0, 0, -1}, {1, 1}}};
-  const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
-  const SubsetRange all{0, 2};
-  const MeshHandle mesh = device->createMesh({v, 4, idx, 2, &all, 1});
+  const MeshHandle mesh = wholeViewQuad(device);
   ASSERT_NE(mesh, 0u);
   Material red{};
   red.emissive = {1, 0.25f, 0, 1};

@@ -73,6 +73,8 @@ void switchFullScreen() {
   WindowRecord& w = windowRecord();
   if (!w.window || w.pictureWidth == 0) return;
   if ((SDL_GetWindowFlags(w.window) & SDL_WINDOW_FULLSCREEN) == 0) {
+    SDL_GetWindowPosition(w.window, &w.windowedX, &w.windowedY);
+    SDL_GetWindowSize(w.window, &w.windowedWidth, &w.windowedHeight);
     if (SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
       std::fprintf(stderr, "riderozad: cannot go full screen: %s\n", SDL_GetError());
     return;
@@ -81,12 +83,18 @@ void switchFullScreen() {
     std::fprintf(stderr, "riderozad: cannot leave full screen: %s\n", SDL_GetError());
     return;
   }
-  // A window that started full screen remembers the screen's size: it
-  // becomes one of the picture's size instead, in the middle, resizable.
+  // The window comes back where it was, at the size it had; one that
+  // started full screen would keep the screen's size, so it gets the
+  // picture's, in the middle.
+  SDL_SetWindowResizable(w.window, SDL_TRUE);
+  if (w.windowedWidth > 0 && w.windowedHeight > 0) {
+    SDL_SetWindowSize(w.window, w.windowedWidth, w.windowedHeight);
+    SDL_SetWindowPosition(w.window, w.windowedX, w.windowedY);
+    return;
+  }
   int width = 0, height = 0;
   windowedSize(static_cast<int32_t>(w.pictureWidth), static_cast<int32_t>(w.pictureHeight), width,
                height);
-  SDL_SetWindowResizable(w.window, SDL_TRUE);
   SDL_SetWindowSize(w.window, width, height);
   SDL_SetWindowPosition(w.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
@@ -95,6 +103,7 @@ void closeDeviceWindow() {
   WindowRecord& w = windowRecord();
   if (w.window) SDL_DestroyWindow(w.window);
   w.window = nullptr;
+  w.windowedWidth = w.windowedHeight = 0;
   w.pictureWidth = 0;
   w.pictureHeight = 0;
 }

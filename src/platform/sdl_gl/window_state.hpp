@@ -29,6 +29,9 @@ struct WindowRecord {
   uint32_t pictureHeight = 0;
   uint32_t quitEventType = 0;
   DisplayOptions options;
+  // The window's place and size before Alt+Enter made it full screen; a
+  // size of 0 when it started full screen.
+  int windowedX = 0, windowedY = 0, windowedWidth = 0, windowedHeight = 0;
 };
 
 WindowRecord& windowRecord();
@@ -40,8 +43,9 @@ WindowRecord& windowRecord();
 // Null, with SDL's error, when it fails.
 SDL_Window* openDeviceWindow(bool fullScreen, uint32_t width, uint32_t height);
 void closeDeviceWindow();
-// Alt+Enter: full screen over the desktop becomes a resizable window of the
-// picture's size and back. The context and everything on it stay.
+// Alt+Enter: a window goes full screen over the desktop, and full screen
+// becomes a resizable window again: where the window was, or of the
+// picture's size. The context and everything on it stay.
 void switchFullScreen();
 // False while the window is hidden or minimised.
 bool windowVisible();
