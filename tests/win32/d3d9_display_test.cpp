@@ -19,7 +19,6 @@ using win32_d3d9::D3d9Device;
 class DisplaySwitch : public PixelTest<&win32_d3d9::readBackBuffer> {
  protected:
   void SetUp() override {
-    DisplayOptions options;
     options.window = true;
     ASSERT_TRUE(win32_d3d9::install(options));
     sys().registerWindowClass(gameWindow().className);
@@ -29,6 +28,7 @@ class DisplaySwitch : public PixelTest<&win32_d3d9::readBackBuffer> {
     ASSERT_NE(device, nullptr);
   }
   void TearDown() override { win32_d3d9::uninstall(); }
+  DisplayOptions options;
 
   bool fullScreen() { return static_cast<D3d9Device*>(device)->fullScreen(); }
   // Alt+Enter as the window procedure sees it; the switch follows the next
@@ -77,6 +77,49 @@ TEST_F(DisplaySwitch, AWindowedDeviceGoesFullScreenAndBackKeepingWhatTheGameSet)
   drawQuad(mesh);
   EXPECT_RGB_NEAR(pixel(512, 384), 255, 64, 0, 1);
   EXPECT_EQ(device->present(), Result::Ok);
+}
+
+class SharpWindow : public DisplaySwitch {
+ protected:
+  void SetUp() override {
+    options.sharp = true;
+    DisplaySwitch::SetUp();
+  }
+  void expectBackBuffer(LONG w, LONG h) {
+    readBack();
+    EXPECT_EQ(width, static_cast<uint32_t>(w));
+    EXPECT_EQ(height, static_cast<uint32_t>(h));
+  }
+};
+
+TEST_F(SharpWindow, BackBufferIsThePicturesPlaceInTheWindowAndFollowsIt) {
+  HWND window = win32_d3d9::mainWindowHandle();
+  RECT client{};
+  GetClientRect(window, &client);
+  expectBackBuffer(client.right, client.bottom);  // the window is 4:3 already
+  // A window whose inside is 800x450: the picture 600x450 between bars.
+  RECT outer{0, 0, 800, 450};
+  AdjustWindowRect(&outer, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE);
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(device->present(), Result::Ok);
+  expectBackBuffer(600, 450);
+  // The game's text rectangle and height stay in its 1024x768 terms.
+  const FontHandle font = device->createFont(62, 400, "");
+  ASSERT_NE(font, 0u);
+  device->clear(CLEAR_TARGET, 0xFF000000, 1, 0);
+  device->beginScene();
+  const int32_t drawn =
+      device->drawText(font, "Dulmar", 6, Rect{512, 384, 1024, 768}, TEXT_LEFT_TOP, 0xFFFFFFFF);
+  device->endScene();
+  EXPECT_NEAR(drawn, 62, 2);
+  frame.clear();
+  const Ink ink = inkOf([&](int x, int y) { return pixel(x, y); }, 600, 450, 255, 255, 255);
+  // At (300, 225) of the 600x450 back buffer, within the font's leading.
+  EXPECT_GE(ink.left, 300);
+  EXPECT_LT(ink.left, 320);
+  EXPECT_GE(ink.top, 225);
+  EXPECT_LT(ink.top, 250);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/win32_d3d9/d3d9_device.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -71,6 +72,11 @@ D3DPRESENT_PARAMETERS presentParametersOf(const PresentParams& p) {
 D3d9Device::D3d9Device(IDirect3DDevice9* device, const PresentParams& params, HWND window,
                        Shown shown, const DisplayOptions& options)
     : device_(device), params_(params), window_(window), shown_(shown), options_(options) {
+  const D3DPRESENT_PARAMETERS made = parametersFor(shown_);
+  backBufferWidth_ = made.BackBufferWidth;
+  backBufferHeight_ = made.BackBufferHeight;
+  text_.setScale(static_cast<float>(backBufferHeight_) /
+                 static_cast<float>(params_.backBufferHeight));
   if (FAILED(device_->GetDeviceCaps(&caps_))) caps_ = D3DCAPS9{};
 }
 
@@ -99,11 +105,16 @@ Result D3d9Device::testCooperativeLevel() { return resultOf(device_->TestCoopera
 Result D3d9Device::reset(const PresentParams& params) {
   // Everything the device holds lives in the managed pool and comes back by
   // itself; nothing in the default pool has to be let go first.
-  D3DPRESENT_PARAMETERS d = presentParametersOf(params);
-  fitPresentParameters(shown_, d);
-  const HRESULT hr = device_->Reset(&d);
   params_ = params;
+  D3DPRESENT_PARAMETERS d = parametersFor(shown_);
+  const HRESULT hr = device_->Reset(&d);
   kept_ = KeptStates{};
+  if (SUCCEEDED(hr)) {
+    backBufferWidth_ = d.BackBufferWidth;
+    backBufferHeight_ = d.BackBufferHeight;
+    text_.setScale(static_cast<float>(backBufferHeight_) /
+                   static_cast<float>(params_.backBufferHeight));
+  }
   if (FAILED(hr) && hr != D3DERR_DEVICELOST)
     std::fprintf(stderr, "riderozad: device reset failed (0x%08lx)\n",
                  static_cast<unsigned long>(hr));
@@ -228,8 +239,20 @@ int32_t D3d9Device::drawText(FontHandle font, const char* text, int32_t count, c
   if (!inScene_) return 0;
   D3DVIEWPORT9 view{};
   device_->GetViewport(&view);
-  return text_.drawText(device_, font, text, count, rect, argb, static_cast<int32_t>(view.Width),
-                        static_cast<int32_t>(view.Height));
+  // The game's rectangle in the back buffer's pixels (they differ with
+  // --sharp), and the height drawn back in the game's.
+  const auto scale = [](int32_t v, uint32_t to, uint32_t from) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{v} * to / std::max(from, 1u), INT32_MIN, INT32_MAX));
+  };
+  const Rect scaled{scale(rect.left, backBufferWidth_, params_.backBufferWidth),
+                    scale(rect.top, backBufferHeight_, params_.backBufferHeight),
+                    scale(rect.right, backBufferWidth_, params_.backBufferWidth),
+                    scale(rect.bottom, backBufferHeight_, params_.backBufferHeight)};
+  const int32_t drawn =
+      text_.drawText(device_, font, text, count, scaled, argb, static_cast<int32_t>(view.Width),
+                     static_cast<int32_t>(view.Height));
+  return scale(drawn, params_.backBufferHeight, backBufferHeight_);
 }
 
 void D3d9Device::releaseFont(FontHandle font) { text_.releaseFont(font); }

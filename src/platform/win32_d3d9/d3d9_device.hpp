@@ -88,6 +88,11 @@ class D3d9Device : public Device {
   // own reset when the device changes between windowed and exclusive.
   void switchShown();
   void restoreStates();
+  // The present parameters for a way of showing, from the game's.
+  D3DPRESENT_PARAMETERS parametersFor(Shown shown);
+  // A reset of the backend's own, with what the game set set again; false,
+  // said on standard error, when it fails.
+  bool resetOwn(D3DPRESENT_PARAMETERS d, const char* what);
 
   IDirect3DDevice9* device_;
   PresentParams params_;
@@ -95,6 +100,9 @@ class D3d9Device : public Device {
   Shown shown_;
   DisplayOptions options_;
   KeptStates kept_;
+  // The back buffer's size: the game's, or with --sharp in a window the
+  // picture's place there.
+  UINT backBufferWidth_ = 0, backBufferHeight_ = 0;
   D3DCAPS9 caps_{};
   std::vector<D3d9Mesh> meshes_;              // handle = index + 1
   std::vector<IDirect3DTexture9*> textures_;  // handle = index + 1; null marks a free entry

@@ -46,12 +46,18 @@ Shown switchedShown(Shown shown, const DisplayOptions& options) {
   return options.desktop ? Shown::Desktop : Shown::Exclusive;
 }
 
-void fitPresentParameters(Shown shown, D3DPRESENT_PARAMETERS& p) {
+void fitPresentParameters(Shown shown, const DisplayOptions& options, HWND window,
+                          D3DPRESENT_PARAMETERS& p) {
   if (shown == Shown::Exclusive) return;
   p.Windowed = TRUE;
   p.SwapEffect = D3DSWAPEFFECT_COPY;
   p.BackBufferCount = 1;
   p.FullScreen_RefreshRateInHz = 0;
+  if (!options.sharp) return;
+  const RECT shownAt = pictureRect(window, p.BackBufferWidth, p.BackBufferHeight);
+  if (shownAt.right <= shownAt.left || shownAt.bottom <= shownAt.top) return;  // minimised
+  p.BackBufferWidth = static_cast<UINT>(shownAt.right - shownAt.left);
+  p.BackBufferHeight = static_cast<UINT>(shownAt.bottom - shownAt.top);
 }
 
 void shapeWindow(HWND window, Shown shown, uint32_t pictureWidth, uint32_t pictureHeight) {
@@ -112,28 +118,48 @@ Result D3d9Device::present() {
     switchAsked = false;
     switchShown();
   }
+  // Sharp: the next frame is drawn at the picture's new place in a window
+  // that changed its size.
+  const D3DPRESENT_PARAMETERS wanted = parametersFor(shown_);
+  if (SUCCEEDED(hr) &&
+      (wanted.BackBufferWidth != backBufferWidth_ || wanted.BackBufferHeight != backBufferHeight_))
+    resetOwn(wanted, "cannot draw at the window's new size");
   return resultOf(hr);
+}
+
+D3DPRESENT_PARAMETERS D3d9Device::parametersFor(Shown shown) {
+  D3DPRESENT_PARAMETERS d = presentParametersOf(params_);
+  fitPresentParameters(shown, options_, window_, d);
+  return d;
+}
+
+bool D3d9Device::resetOwn(D3DPRESENT_PARAMETERS d, const char* what) {
+  const HRESULT hr = device_->Reset(&d);
+  if (FAILED(hr)) {
+    // The device waits for a reset now: the game's own, which it sees as
+    // a lost device, puts it back.
+    std::fprintf(stderr, "riderozad: %s (0x%08lx)\n", what, static_cast<unsigned long>(hr));
+    return false;
+  }
+  backBufferWidth_ = d.BackBufferWidth;
+  backBufferHeight_ = d.BackBufferHeight;
+  text_.setScale(static_cast<float>(backBufferHeight_) /
+                 static_cast<float>(params_.backBufferHeight));
+  restoreStates();
+  return true;
 }
 
 void D3d9Device::switchShown() {
   const Shown next = switchedShown(shown_, options_);
   if ((next == Shown::Exclusive) != (shown_ == Shown::Exclusive)) {
-    D3DPRESENT_PARAMETERS d = presentParametersOf(params_);
-    fitPresentParameters(next, d);
     const LONG_PTR style = GetWindowLongPtrA(window_, GWL_STYLE);
     // The exclusive device covers the window's whole rectangle: no frame.
     if (next == Shown::Exclusive) SetWindowLongPtrA(window_, GWL_STYLE, WS_POPUP | WS_VISIBLE);
-    const HRESULT hr = device_->Reset(&d);
-    if (FAILED(hr)) {
-      // The device waits for a reset now: the game's own, which it sees
-      // as a lost device, puts it back as it was.
-      std::fprintf(stderr, "riderozad: cannot switch %s (0x%08lx)\n",
-                   next == Shown::Exclusive ? "to full screen" : "to a window",
-                   static_cast<unsigned long>(hr));
+    if (!resetOwn(parametersFor(next), next == Shown::Exclusive ? "cannot switch to full screen"
+                                                                : "cannot switch to a window")) {
       SetWindowLongPtrA(window_, GWL_STYLE, style);
       return;
     }
-    restoreStates();
   }
   shown_ = next;
   shapeWindow(window_, shown_, params_.backBufferWidth, params_.backBufferHeight);

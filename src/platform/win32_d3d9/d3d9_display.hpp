@@ -23,8 +23,10 @@ Shown startingShown(const DisplayOptions& options);
 Shown switchedShown(Shown shown, const DisplayOptions& options);
 // The game's present parameters for a way of showing: a windowed device
 // (copying presents, which can scale into a part of the window) for the
-// window and the desktop, the game's own otherwise.
-void fitPresentParameters(Shown shown, D3DPRESENT_PARAMETERS& p);
+// window and the desktop, the game's own otherwise. With options.sharp a
+// windowed device's back buffer is the picture's place in the window.
+void fitPresentParameters(Shown shown, const DisplayOptions& options, HWND window,
+                          D3DPRESENT_PARAMETERS& p);
 // Gives the main window the style, size and place of a way of showing: a
 // resizable window of the picture's size centred in the work area (smaller
 // where it has no room), or a borderless one over the whole monitor. Nothing

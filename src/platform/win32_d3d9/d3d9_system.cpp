@@ -115,8 +115,8 @@ Device* D3d9GraphicsSystem::createDevice(const PresentParams& params) {
   }
   D3DPRESENT_PARAMETERS present = presentParametersOf(params);
   const Shown shown = startingShown(displayOptions());
-  fitPresentParameters(shown, present);
   shapeWindow(focus, shown, params.backBufferWidth, params.backBufferHeight);
+  fitPresentParameters(shown, displayOptions(), focus, present);
   IDirect3DDevice9* created = nullptr;
   const HRESULT hr = d->CreateDevice(ADAPTER, D3DDEVTYPE_HAL, focus,
                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present, &created);

@@ -84,7 +84,7 @@ def main():
     parser.add_argument("--game", required=True)
     args = parser.parse_args()
     if "DISPLAY" not in os.environ or "WINEPREFIX" not in os.environ:
-        print("window_test.py runs inside tests/win32/wine_session.sh", file=sys.stderr)
+        print("wine_window_test.py runs inside tests/win32/wine_session.sh", file=sys.stderr)
         return 2
     server = SessionScreen(os.environ["DISPLAY"])
     game = WineGame(server, os.path.abspath(args.game), args=("--window",))
