@@ -282,8 +282,10 @@ constexpr int SKIPPED = 77;
 
 int main(int argc, char** argv) {
   const char* usage =
-      "usage: frame_report [--busy] [--frames LIST] [--write DIR] [--check FILE] [SCRIPT]\n"
+      "usage: frame_report [--busy] [--sharp] [--frames LIST] [--write DIR] [--check FILE] "
+      "[SCRIPT]\n"
       "  --busy          keep one processor busy with a loop of its own meanwhile\n"
+      "  --sharp         draw at the size the picture is shown, as the game's --sharp\n"
       "  --frames 10,31  print the hash of these frames of the drive (counted from 1)\n"
       "  --write DIR     also write them to DIR/frame-NNNN.png\n"
       "  --check FILE    compare the frames listed in FILE (\"FRAME HASH\" lines)\n"
@@ -294,6 +296,7 @@ int main(int argc, char** argv) {
   const char* checkFile = nullptr;
   PictureOptions pictures;
   bool busy = false;
+  DisplayOptions display;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool valued = arg == "--frames" || arg == "--write" || arg == "--check";
@@ -303,6 +306,8 @@ int main(int argc, char** argv) {
     }
     if (arg == "--busy") {
       busy = true;
+    } else if (arg == "--sharp") {
+      display.sharp = true;
     } else if (arg == "--frames") {
       frameList = argv[++i];
     } else if (arg == "--write") {
@@ -341,7 +346,7 @@ int main(int argc, char** argv) {
                  FRAME_REPORT_RUN_DIR);
     return 1;
   }
-  if (!installReportBackend()) return 1;
+  if (!installReportBackend(display)) return 1;
   Services& s = services();
   ScriptedSystem system(s.system);
   ScriptedKeyboard keyboard;

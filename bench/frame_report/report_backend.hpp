@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/display_options.hpp"
+
 // Fills platform::services() with the backend's services. False, with a
-// message on standard error, when it cannot start.
-bool installReportBackend();
+// message on standard error, when it cannot start. The options are the
+// game's display options.
+bool installReportBackend(const platform::DisplayOptions& options);
 void uninstallReportBackend();
 
 // Called after each present: returns once the device has finished the

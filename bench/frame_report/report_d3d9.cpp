@@ -8,7 +8,9 @@
 #include "platform/win32_d3d9/win32_d3d9_backend.hpp"
 #include "report_backend.hpp"
 
-bool installReportBackend() { return platform::win32_d3d9::install(); }
+bool installReportBackend(const platform::DisplayOptions& options) {
+  return platform::win32_d3d9::install(options);
+}
 
 void uninstallReportBackend() { platform::win32_d3d9::uninstall(); }
 

@@ -11,10 +11,10 @@
 #include "platform/sdl_gl/sdl_gl_backend.hpp"
 #include "report_backend.hpp"
 
-bool installReportBackend() {
+bool installReportBackend(const platform::DisplayOptions& options) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  return platform::sdl_gl::install();
+  return platform::sdl_gl::install(options);
 }
 
 void uninstallReportBackend() { platform::sdl_gl::uninstall(); }

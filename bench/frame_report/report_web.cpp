@@ -16,7 +16,9 @@ EM_ASYNC_JS(void, rzNextAnimationFrame, (), {
 });
 // clang-format on
 
-bool installReportBackend() { return platform::web_gl::install(); }
+bool installReportBackend(const platform::DisplayOptions& options) {
+  return platform::web_gl::install(options);
+}
 
 void uninstallReportBackend() { platform::web_gl::uninstall(); }
 

@@ -2,6 +2,7 @@
 // cannot block, so the main loop does not run here: the browser wakes it
 // once per animation frame, and each wake-up takes the pending events and
 // at most one frame.
+#include "app/command_line.hpp"
 #include "app/data_folder.hpp"
 #include "app/entry.hpp"
 #include "app/main_loop.hpp"
@@ -32,9 +33,17 @@ bool wakeUp() {
 
 }  // namespace
 
-int main() {
+// The page passes the options of its address (?window, ?sharp) as arguments.
+int main(int argc, char** argv) {
+  platform::DisplayOptions options;
+  if (const int32_t answered =
+          answerCommandLine(argc, argv, "  the page's data package\n", options);
+      answered >= 0) {
+    platform::web_gl::tellPageStartFailed();
+    return answered;
+  }
   findDataFolder(platform::web_gl::GAME_FOLDER, {}, "");
-  if (!platform::web_gl::install() || !startUpGame()) {
+  if (!platform::web_gl::install(options) || !startUpGame()) {
     releaseGraphicsDevice();
     platform::web_gl::tellPageStartFailed();
     return 1;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/command_line.hpp"
 #include "app/data_folder.hpp"
 #include "app/entry.hpp"
 #include "platform/win32_d3d9/win32_d3d9_backend.hpp"
@@ -47,9 +48,17 @@ void showStartFailure(const std::string& said) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   platform::win32_d3d9::startPassingMessages();
+  // The C runtime's arguments: the options are plain ASCII.
+  platform::DisplayOptions options;
+  if (const int32_t answered =
+          answerCommandLine(__argc, __argv, "  the folder riderozad.exe lies in\n", options);
+      answered >= 0) {
+    platform::win32_d3d9::stopPassingMessages();
+    return answered;
+  }
   moveToDataFolder();
   int32_t exitCode = 1;
-  if (platform::win32_d3d9::install()) {
+  if (platform::win32_d3d9::install(options)) {
     exitCode = runGame();
     platform::win32_d3d9::uninstall();
   }

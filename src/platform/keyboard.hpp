@@ -13,7 +13,10 @@ constexpr int KEY_STATE_SIZE = 256;
 enum KeyCode : uint8_t {
   DIK_ESCAPE = 0x01,
   DIK_RETURN = 0x1C,
+  DIK_LMENU = 0x38,  // left Alt
   DIK_SPACE = 0x39,
+  DIK_NUMPADENTER = 0x9C,
+  DIK_RMENU = 0xB8,  // right Alt
   DIK_UP = 0xC8,
   DIK_LEFT = 0xCB,
   DIK_RIGHT = 0xCD,

@@ -25,6 +25,18 @@ inline Matrix identityMatrix() {
   return m;
 }
 
+// A quad over the whole view at depth 0.5, facing it, the texture once
+// across it; 0 when the device refuses it.
+inline MeshHandle wholeViewQuad(Device* device) {
+  static const MeshVertex v[4] = {{{-1, -1, 0.5f}, {0, 0, -1}, {0, 1}},
+                                  {{-1, 1, 0.5f}, {0, 0, -1}, {0, 0}},
+                                  {{1, 1, 0.5f}, {0, 0, -1}, {1, 0}},
+                                  {{1, -1, 0.5f}, {0, 0, -1}, {1, 1}}};
+  static const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
+  static const SubsetRange all{0, 2};
+  return device->createMesh({v, 4, idx, 2, &all, 1});
+}
+
 // Where a picture differs from the black background, and how many pixels
 // carry the text colour (r, g, b) at full coverage.
 struct Ink {

@@ -83,6 +83,17 @@ def changed_share(a, b, box, tolerance=10):
     return changed / total if total else 0.0
 
 
+def mean_difference(a, b, box):
+    """Mean absolute difference of the sampled pixels of box, per channel,
+    on the 0..255 scale."""
+    total = count = 0
+    for ra, rb in zip(a.grid(box), b.grid(box)):
+        for pa, pb in zip(ra, rb):
+            total += abs(pa[0] - pb[0]) + abs(pa[1] - pb[1]) + abs(pa[2] - pb[2])
+            count += 3
+    return total / count if count else 0.0
+
+
 def horizon_rows(pic, y_limit=None):
     """Per sampled column, the first row from the top that is no longer sky:
     where the sky meets the land (or a tree in front of it). A column that is
@@ -176,6 +187,20 @@ def centroid(pic, box, test):
                 sy += y
                 n += 1
     return (sx / n, sy / n) if n else None
+
+
+def game_view(pic, box):
+    """The part box (x, y, width, height) of a picture scaled to the game's
+    1024x768, where views.py's places are (ImageMagick scales it)."""
+    import subprocess
+    x, y, w, h = box
+    header = b"P6\n%d %d\n255\n" % (pic.width, pic.height)
+    out = subprocess.run(["convert", "ppm:-", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                          "-resize", "1024x768!", "-depth", "8", "ppm:-"],
+                         input=header + pic.pixels, stdout=subprocess.PIPE, check=True,
+                         timeout=30).stdout
+    from xsession import parse_ppm
+    return Picture(parse_ppm(out))
 
 
 def write_png(pic, path):

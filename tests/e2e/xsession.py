@@ -67,7 +67,29 @@ class XServer:
         """The whole screen as (width, height, rgb bytes)."""
         return parse_ppm(self.run("import", "-window", "root", "-depth", "8", "ppm:-"))
 
+    def start_window_manager(self):
+        """Openbox, for runs that resize windows and switch them to full
+        screen; waits until it has taken the screen."""
+        self.wm = subprocess.Popen(["openbox"], env=self.env(), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        wait_for(lambda: b"window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"),
+                 15, "the window manager did not start")
+
+    def window_geometry(self, window):
+        """(x, y, width, height) of a window's inside, on the screen."""
+        info = self.run("xwininfo", "-id", window).decode()
+        fields = {}
+        for line in info.splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        return tuple(int(fields[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                              "Width", "Height"))
+
     def close(self):
+        wm = getattr(self, "wm", None)
+        if wm and wm.poll() is None:
+            wm.terminate()
+            wm.wait()
         if self.process.poll() is None:
             self.process.terminate()
             try:
@@ -109,15 +131,16 @@ def count_colour(pixels, rgb):
 
 class Game:
     """The game started in a working folder: cwd, or else an empty folder of
-    its own. extra_env is added to the X server's environment."""
+    its own, with its command line args. extra_env is added to the X
+    server's environment."""
 
-    def __init__(self, server, executable, cwd=None, extra_env=None):
+    def __init__(self, server, executable, cwd=None, extra_env=None, args=()):
         self.server = server
         self.folder = tempfile.mkdtemp(prefix="riderozad-e2e-")
         self.log = open(os.path.join(self.folder, "output.txt"), "w+b")
         env = server.env()
         env.update(extra_env or {})
-        self.process = subprocess.Popen([executable], cwd=cwd or self.folder,
+        self.process = subprocess.Popen([executable, *args], cwd=cwd or self.folder,
                                         env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 

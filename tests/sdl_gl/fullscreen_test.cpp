@@ -2,7 +2,9 @@
 // covers the whole screen as X itself reports it, the picture sits in it at
 // 4:3 between black bars, keys and pads reach the game together, only while
 // its window is the active one, and unmapping the window loses the device
-// until it is mapped again and reset.
+// until it is mapped again and reset. With --sharp the back buffer is the
+// picture's place on the screen and follows the window; Alt+Enter switches
+// to a window and back without losing the device or starting the drive.
 #include <SDL2/SDL.h>
 
 #include <cstdio>
@@ -202,6 +204,54 @@ TEST_F(FullScreen, UnmappedWindowLosesTheDevice) {
   for (const Event& e : pump(300))
     if (e.type == EventType::KeyDown && e.virtualKey == VK_ESCAPE_CODE) escape = true;
   EXPECT_TRUE(escape);
+}
+
+class FullScreenSharp : public FullScreen {
+ protected:
+  void SetUp() override {
+    displayOptions.sharp = true;
+    FullScreen::SetUp();
+  }
+  void expectBackBuffer(uint32_t w, uint32_t h) {
+    readBack();
+    EXPECT_EQ(width, w);
+    EXPECT_EQ(height, h);
+  }
+};
+
+TEST_F(FullScreenSharp, BackBufferFollowsThePicturesPlaceAndAltEnterSwitches) {
+  pump(300);
+  expectBackBuffer(960, 720);
+  // The game still sees its own size.
+  EXPECT_EQ(sys().clientRect().right, 1024);
+  EXPECT_EQ(sys().clientRect().bottom, 768);
+
+  std::system("xdotool keydown alt keydown Return");
+  bool enterSeen = false;
+  for (const Event& e : pump(300))
+    if (e.type == EventType::KeyDown && e.virtualKey == 0x0D) enterSeen = true;
+  uint8_t keys[KEY_STATE_SIZE] = {};
+  services().keyboard->getState(keys);
+  std::system("xdotool keyup Return keyup alt");
+  EXPECT_FALSE(enterSeen);
+  EXPECT_EQ(keys[DIK_RETURN], 0);
+  SDL_Window* window = sdl_gl::deviceWindow();
+  EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+  EXPECT_EQ(device->testCooperativeLevel(), Result::Ok);
+
+  // A window of 640x480, then one of 800x800: 4:3 between bars above and below.
+  SDL_SetWindowSize(window, 640, 480);
+  pump(300);
+  expectBackBuffer(640, 480);
+  SDL_SetWindowSize(window, 800, 800);
+  pump(300);
+  expectBackBuffer(800, 600);
+
+  std::system("xdotool key alt+Return");
+  pump(300);
+  EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+  expectBackBuffer(960, 720);
+  EXPECT_EQ(device->testCooperativeLevel(), Result::Ok);
 }
 
 }  // namespace

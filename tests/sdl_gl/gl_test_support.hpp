@@ -13,13 +13,14 @@ class DeviceTest : public PixelTest<&sdl_gl::readBackBuffer> {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ASSERT_TRUE(sdl_gl::install());
+    ASSERT_TRUE(sdl_gl::install(displayOptions));
     ASSERT_TRUE(sys().createMainWindow(gameWindow()));
     graphics = services().graphics;
     device = graphics->createDevice(gameParams());
     ASSERT_NE(device, nullptr);
   }
   void TearDown() override { sdl_gl::uninstall(); }
+  DisplayOptions displayOptions;
 };
 
 }  // namespace rztest

@@ -15,13 +15,7 @@ TEST_F(DeviceLife, AdapterReportsTheGamesFormats) {
 }
 
 TEST_F(DeviceLife, MeshesAndTexturesOutliveAResetThatPutsTheStatesBack) {
-  const MeshVertex v[4] = {{{-1, -1, 0.5f}, {0, 0, -1}, {0, 1}},
-                           {{-1, 1, 0.5f}, {0, 0, -1}, {0, 0}},
-                           {{1, 1, 0.5f}, {0, 0, -1}, {1, 0}},
-                           {{1, -1, 0.5f}, {0, 0, -1}, {1, 1}}};
-  const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
-  const SubsetRange all{0, 2};
-  const MeshHandle mesh = device->createMesh({v, 4, idx, 2, &all, 1});
+  const MeshHandle mesh = wholeViewQuad(device);
   // 2x1 texels: the left half of the screen orange, the right half teal.
   const uint8_t texels[8] = {255, 128, 0, 255, 0, 128, 128, 255};
   const TextureHandle texture = device->createTexture({2, 1, texels});

@@ -32,10 +32,10 @@ def windows_named(server, name):
 
 class WineGame(xsession.Game):
     """The game started by wine from an empty folder of its own, so that it
-    must move to its own folder to find its files; extra_env is added to the
-    X server's environment."""
+    must move to its own folder to find its files, with its command line
+    args; extra_env is added to the X server's environment."""
 
-    def __init__(self, server, executable, extra_env=None):
+    def __init__(self, server, executable, extra_env=None, args=()):
         self.server = server
         self.folder = tempfile.mkdtemp(prefix="riderozad-wine-")
         self.log = open(os.path.join(self.folder, "output.txt"), "w+b")
@@ -43,7 +43,7 @@ class WineGame(xsession.Game):
         env = server.env()
         env.update(extra_env or {})
         self.files_before = self.files()
-        self.process = subprocess.Popen(["wine", executable], cwd=self.folder, env=env,
+        self.process = subprocess.Popen(["wine", executable, *args], cwd=self.folder, env=env,
                                         stdin=subprocess.DEVNULL, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 

@@ -3,6 +3,7 @@
 #include "platform/gl/gl_device.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -63,8 +64,9 @@ void deleteFramebuffer(GLuint& fbo, GLuint& color, GLuint& depth) {
 
 bool GlDevice::init(const PresentParams& params, std::string& error) {
   params_ = params;
-  width_ = params.backBufferWidth;
-  height_ = params.backBufferHeight;
+  pictureWidth_ = params.backBufferWidth;
+  pictureHeight_ = params.backBufferHeight;
+  drawnSize(pictureWidth_, pictureHeight_, width_, height_);
   generation_ = surface_.contextGeneration();
   if (!makeContextObjects(error)) return false;
   setDefaultState();
@@ -80,6 +82,7 @@ bool GlDevice::makeContextObjects(std::string& error) {
   for (uint32_t variant = 0; variant < SCENE_VARIANTS; ++variant)
     if (!buildSceneProgram(scene_[variant], variant, surface_.shaderHead(), error)) return false;
   if (!text_.init(surface_.shaderHead(), error)) return false;
+  text_.setScale(static_cast<float>(height_) / static_cast<float>(pictureHeight_));
   // Clip depth 0..w as the classic pipeline has it; without clip control
   // the shader moves it into GL's -w..w.
   clipControl_ = surface_.hasClipControl();
@@ -95,6 +98,53 @@ void GlDevice::chooseTarget() {
   surface_.drawableSize(dw, dh);
   const bool same = dw == static_cast<int32_t>(width_) && dh == static_cast<int32_t>(height_);
   target_ = same && surface_.drawsLikeFramebuffer() ? 0 : fbo_;
+}
+
+void GlDevice::drawnSize(uint32_t pictureWidth, uint32_t pictureHeight, uint32_t& width,
+                         uint32_t& height) {
+  width = pictureWidth;
+  height = pictureHeight;
+  if (!sharp_) return;
+  int32_t dw = 0, dh = 0;
+  surface_.drawableSize(dw, dh);
+  const PictureFit fit =
+      fitPicture(static_cast<int32_t>(pictureWidth), static_cast<int32_t>(pictureHeight), dw, dh);
+  if (fit.width <= 0 || fit.height <= 0) return;  // nothing shown yet: the game's size
+  width = std::min<uint32_t>(static_cast<uint32_t>(fit.width), MAX_BACK_BUFFER_SIDE);
+  height = std::min<uint32_t>(static_cast<uint32_t>(fit.height), MAX_BACK_BUFFER_SIDE);
+}
+
+bool GlDevice::resizeBackBuffer(uint32_t width, uint32_t height) {
+  GLuint fbo = 0, color = 0, depth = 0;
+  if (!makeFramebuffer(width, height, fbo, color, depth)) {
+    deleteFramebuffer(fbo, color, depth);
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    std::fprintf(stderr, "riderozad: no %ux%u back buffer\n", width, height);
+    return false;
+  }
+  deleteFramebuffer(fbo_, colorBuffer_, depthBuffer_);
+  fbo_ = fbo;
+  colorBuffer_ = color;
+  depthBuffer_ = depth;
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+// After a present. Sharp, the next frame is drawn at the picture's new place
+// in a drawable that changed its size (the frame begins with a clear, so
+// nothing is lost); either way the target is chosen again.
+void GlDevice::followDrawable() {
+  uint32_t width = width_, height = height_;
+  drawnSize(pictureWidth_, pictureHeight_, width, height);
+  const bool resized = (width != width_ || height != height_) && resizeBackBuffer(width, height);
+  chooseTarget();
+  if (!resized) {
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    return;
+  }
+  text_.setScale(static_cast<float>(height_) / static_cast<float>(pictureHeight_));
+  setFixedGlState();
 }
 
 void GlDevice::forgetContext() {
@@ -180,30 +230,26 @@ Result GlDevice::reset(const PresentParams& params) {
     // The context came back empty: everything is made again, at the size
     // asked for.
     forgetContext();
-    width_ = params.backBufferWidth;
-    height_ = params.backBufferHeight;
+    pictureWidth_ = params.backBufferWidth;
+    pictureHeight_ = params.backBufferHeight;
+    drawnSize(pictureWidth_, pictureHeight_, width_, height_);
     if (!makeContextObjects(why)) {
       std::fprintf(stderr, "riderozad: device reset refused: %s\n", why.c_str());
       return Result::Failed;
     }
     generation_ = surface_.contextGeneration();
-    surface_.pictureSizeChanged(width_, height_);
-  } else if (params.backBufferWidth != width_ || params.backBufferHeight != height_) {
-    GLuint fbo = 0, color = 0, depth = 0;
-    if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, fbo, color, depth)) {
-      deleteFramebuffer(fbo, color, depth);
-      glBindFramebuffer(GL_FRAMEBUFFER, target_);
-      std::fprintf(stderr, "riderozad: device reset refused: no %ux%u back buffer\n",
-                   params.backBufferWidth, params.backBufferHeight);
+    surface_.pictureSizeChanged(pictureWidth_, pictureHeight_);
+  } else if (params.backBufferWidth != pictureWidth_ || params.backBufferHeight != pictureHeight_) {
+    uint32_t width = 0, height = 0;
+    drawnSize(params.backBufferWidth, params.backBufferHeight, width, height);
+    if ((width != width_ || height != height_) && !resizeBackBuffer(width, height)) {
+      std::fprintf(stderr, "riderozad: device reset refused\n");
       return Result::Failed;
     }
-    deleteFramebuffer(fbo_, colorBuffer_, depthBuffer_);
-    fbo_ = fbo;
-    colorBuffer_ = color;
-    depthBuffer_ = depth;
-    width_ = params.backBufferWidth;
-    height_ = params.backBufferHeight;
-    surface_.pictureSizeChanged(width_, height_);
+    pictureWidth_ = params.backBufferWidth;
+    pictureHeight_ = params.backBufferHeight;
+    text_.setScale(static_cast<float>(height_) / static_cast<float>(pictureHeight_));
+    surface_.pictureSizeChanged(pictureWidth_, pictureHeight_);
   }
   params_ = params;
   surface_.setSwapInterval(params.presentationInterval);
@@ -260,14 +306,13 @@ Result GlDevice::present() {
     // Drawn in place. Should the drawable have changed size meanwhile, this
     // one picture shows unscaled; the next goes through the back buffer.
     surface_.swap();
-    chooseTarget();
-    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    followDrawable();
     return Result::Ok;
   }
   int32_t dw = 0, dh = 0;
   surface_.drawableSize(dw, dh);
   const PictureFit fit =
-      fitPicture(static_cast<int32_t>(width_), static_cast<int32_t>(height_), dw, dh);
+      fitPicture(static_cast<int32_t>(pictureWidth_), static_cast<int32_t>(pictureHeight_), dw, dh);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -284,8 +329,7 @@ Result GlDevice::present() {
                     dh - fit.y - fit.height, fit.x + fit.width, dh - fit.y, GL_COLOR_BUFFER_BIT,
                     sameSize ? GL_NEAREST : GL_LINEAR);
   surface_.swap();
-  chooseTarget();
-  glBindFramebuffer(GL_FRAMEBUFFER, target_);
+  followDrawable();
   return Result::Ok;
 }
 
@@ -396,11 +440,18 @@ int32_t GlDevice::drawText(FontHandle font, const char* text, int32_t count, con
   if (!inScene_) return 0;
   flushDraws();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);
-  const int32_t drawn = text_.drawText(font, text, count, rect, argb, static_cast<int32_t>(width_),
-                                       static_cast<int32_t>(height_));
+  // The game's rectangle in the back buffer's pixels.
+  auto scale = [](int32_t v, uint32_t to, uint32_t from) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} * to / from, INT32_MIN, INT32_MAX));
+  };
+  const Rect scaled{
+      scale(rect.left, width_, pictureWidth_), scale(rect.top, height_, pictureHeight_),
+      scale(rect.right, width_, pictureWidth_), scale(rect.bottom, height_, pictureHeight_)};
+  const int32_t drawn = text_.drawText(font, text, count, scaled, argb,
+                                       static_cast<int32_t>(width_), static_cast<int32_t>(height_));
   boundProgram_ = -1;
   boundTexture_ = ~0u;
-  return drawn;
+  return scale(drawn, pictureHeight_, height_);
 }
 
 void GlDevice::releaseFont(FontHandle font) { text_.releaseFont(font); }

@@ -61,6 +61,11 @@ class GlDevice : public Device {
   // Needs a current context on the surface. The surface and the fonts must
   // outlive the device.
   GlDevice(GlSurface& surface, FontRasterizer& fonts) : surface_(surface), text_(fonts) {}
+  // With `sharp`, the back buffer follows the picture's place in the
+  // drawable, in its pixels, and what the game draws in back-buffer pixels
+  // (text) is scaled to it; the game keeps seeing the size it asked for.
+  // Call before init.
+  void drawAtShownSize(bool sharp) { sharp_ = sharp; }
   bool init(const PresentParams& params, std::string& error);
   void destroy();
   bool readBack(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height);
@@ -94,9 +99,16 @@ class GlDevice : public Device {
  private:
   // The back buffer, programs and text renderer, at width_ x height_.
   bool makeContextObjects(std::string& error);
+  // The back buffer's size for a picture of the game's size: that size, or
+  // with sharp_ the picture's place in the drawable.
+  void drawnSize(uint32_t pictureWidth, uint32_t pictureHeight, uint32_t& width, uint32_t& height);
+  // A new back buffer at that size; false, with the old one kept, when it
+  // cannot be made.
+  bool resizeBackBuffer(uint32_t width, uint32_t height);
   void forgetContext();
   void setDefaultState();
   void chooseTarget();
+  void followDrawable();
   void setFixedGlState();
   // The uniform values of the current state, as an index into uniforms_.
   uint32_t currentUniforms();
@@ -110,7 +122,11 @@ class GlDevice : public Device {
 
   GlSurface& surface_;
   PresentParams params_{};
+  // The back buffer drawn into, and the picture size the game asked for; the
+  // two differ only with sharp_.
   uint32_t width_ = 0, height_ = 0;
+  uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
+  bool sharp_ = false;
   GLuint fbo_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint target_ = 0;                   // what draws go into: fbo_, or 0 for the drawable itself
   SceneProgram scene_[SCENE_VARIANTS];  // indexed by the variant's bits

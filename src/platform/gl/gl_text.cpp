@@ -1,6 +1,7 @@
 #include "platform/gl/gl_text.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -40,8 +41,7 @@ bool TextRenderer::init(const char* shaderHead, std::string& error) {
 }
 
 void TextRenderer::destroy() {
-  for (TextLine& line : cache_) glDeleteTextures(1, &line.texture);
-  cache_.clear();
+  dropCache();
   faces_.clear();
   fonts_.shutDown();
   if (vbo_) glDeleteBuffers(1, &vbo_);
@@ -57,14 +57,41 @@ void TextRenderer::forgetContext() {
   program_ = TextProgram{};
 }
 
+bool TextRenderer::openScaled(TextFont& font) {
+  const auto height =
+      std::clamp(static_cast<int32_t>(std::lround(font.height * scale_)), 1, MAX_FONT_HEIGHT);
+  font.face = fonts_.openFace(height, font.weight, font.name.c_str(), font.lineSkip);
+  return font.face != 0;
+}
+
+void TextRenderer::dropCache() {
+  for (TextLine& line : cache_) glDeleteTextures(1, &line.texture);
+  cache_.clear();
+}
+
+void TextRenderer::setScale(float scale) {
+  if (!(scale > 0.0f) || scale == scale_) return;
+  scale_ = scale;
+  dropCache();
+  for (TextFont& font : faces_) {
+    if (!font) continue;
+    // A face that cannot be opened at this size draws nothing until a
+    // later scale opens it; its handle stays the game's.
+    if (font.face) fonts_.closeFace(font.face);
+    openScaled(font);
+  }
+}
+
 FontHandle TextRenderer::createFont(int32_t height, uint32_t weight, const char* face) {
   if (height <= 0 || height > MAX_FONT_HEIGHT) {
     std::fprintf(stderr, "riderozad: font height %d is outside 1..%d\n", height, MAX_FONT_HEIGHT);
     return 0;
   }
   TextFont font;
-  font.face = fonts_.openFace(height, weight, face, font.lineSkip);
-  if (!font) return 0;
+  font.height = height;
+  font.weight = weight;
+  font.name = face ? face : "";
+  if (!openScaled(font)) return 0;
   return addToSlots(faces_, font);
 }
 
@@ -73,7 +100,7 @@ TextFont* TextRenderer::fontOf(FontHandle font) { return slotOf(faces_, font); }
 void TextRenderer::releaseFont(FontHandle font) {
   TextFont* f = fontOf(font);
   if (!f) return;
-  fonts_.closeFace(f->face);
+  if (f->face) fonts_.closeFace(f->face);
   *f = TextFont{};
   for (auto it = cache_.begin(); it != cache_.end();) {
     if (it->font == font) {
@@ -130,7 +157,7 @@ const TextLine* TextRenderer::lineOf(FontHandle font, const std::string& text) {
 int32_t TextRenderer::drawText(FontHandle font, const char* text, int32_t count, const Rect& rect,
                                uint32_t argb, int32_t viewWidth, int32_t viewHeight) {
   TextFont* f = fontOf(font);
-  if (!f || !text) return 0;
+  if (!f || !f->face || !text) return 0;
   const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
   // The part of the rectangle inside the back buffer; nothing is drawn
   // outside it.

@@ -16,9 +16,13 @@
 namespace platform::gl {
 
 struct TextFont {
-  uint32_t face = 0;  // the rasterizer's
+  uint32_t face = 0;  // the rasterizer's; 0 while it cannot be opened
   int32_t lineSkip = 0;
-  explicit operator bool() const { return face != 0; }  // false: a free slot
+  // As the game asked for it, to open the face again at another scale.
+  int32_t height = 0;
+  uint32_t weight = 0;
+  std::string name;
+  explicit operator bool() const { return height != 0; }  // false: a free slot
 };
 
 struct TextLine {
@@ -39,6 +43,9 @@ class TextRenderer {
   // init makes the rest again.
   void forgetContext();
 
+  // Fonts are opened `scale` times the height asked for (the back buffer's
+  // size over the game's); a new scale opens every font again.
+  void setScale(float scale);
   FontHandle createFont(int32_t height, uint32_t weight, const char* face);
   void releaseFont(FontHandle font);
   // Draws into the bound framebuffer of the given size; returns the height
@@ -48,6 +55,9 @@ class TextRenderer {
 
  private:
   TextFont* fontOf(FontHandle font);
+  void dropCache();
+  // Opens the font's face at the scale; false, said once, when there is none.
+  bool openScaled(TextFont& font);
   const TextLine* lineOf(FontHandle font, const std::string& text);
 
   FontRasterizer& fonts_;
@@ -56,6 +66,7 @@ class TextRenderer {
   std::vector<TextFont> faces_;  // handle = index + 1
   std::vector<TextLine> cache_;
   uint64_t useCounter_ = 0;
+  float scale_ = 1.0f;
 };
 
 // For rasterizers: says once in the run that the title texts have no font.

@@ -10,7 +10,7 @@
 
 namespace platform::sdl_gl {
 
-bool install() {
+bool install(const DisplayOptions& options) {
   // Closing the window is one Close event, not a second one from SDL_QUIT.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // SIGINT and SIGTERM keep their default action and end the game wherever
@@ -26,6 +26,7 @@ bool install() {
     return false;
   }
   WindowRecord& w = windowRecord();
+  w.options = options;
   if (w.quitEventType == 0) {
     const uint32_t type = SDL_RegisterEvents(1);
     w.quitEventType = type == static_cast<uint32_t>(-1) ? 0 : type;

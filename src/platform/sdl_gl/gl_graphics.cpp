@@ -166,6 +166,7 @@ Device* GlGraphicsSystem::createDevice(const PresentParams& params) {
   if (epoxy_gl_version() < 33) return fail("the driver offers no OpenGL 3.3");
   surface_.setSwapInterval(params.presentationInterval);
   device_ = std::make_unique<GlDevice>(surface_, fonts_);
+  device_->drawAtShownSize(windowRecord().options.sharp);
   if (!device_->init(params, why)) return fail(why);
   return device_.get();
 }

@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/display_options.hpp"
+
 struct SDL_Window;
 
 namespace platform::sdl_gl {
 
 // Starts SDL's video and event subsystems and fills platform::services() with
 // this backend's four services. False, with a message on standard error, when
-// SDL cannot start.
-bool install();
+// SDL cannot start. The options say how the device's window is shown.
+bool install(const DisplayOptions& options = {});
 // Releases the device, the music and the window and shuts SDL down; the
 // services are cleared. Safe to call more than once.
 void uninstall();

@@ -11,60 +11,11 @@
 
 namespace platform::sdl_gl {
 
-uint32_t packPosition(int32_t x, int32_t y) {
-  return (static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16);
-}
-
-WindowRecord& windowRecord() {
-  static WindowRecord record;
-  return record;
-}
-
-SDL_Window* openDeviceWindow(bool fullScreen, uint32_t width, uint32_t height) {
-  WindowRecord& w = windowRecord();
-  closeDeviceWindow();
-  const char* caption = w.described ? w.caption.c_str() : "";
-  int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
-  int windowWidth = static_cast<int>(width), windowHeight = static_cast<int>(height);
-  SDL_Rect screen{};
-  if (fullScreen && SDL_GetDisplayBounds(0, &screen) == 0 && screen.w > 0 && screen.h > 0) {
-    // Full screen over the desktop: the display mode stays as it is and the
-    // back buffer is shown scaled. The window is made full screen, at the
-    // screen's size and place, from the start: without a window manager
-    // nobody resizes it later.
-    x = screen.x;
-    y = screen.y;
-    windowWidth = screen.w;
-    windowHeight = screen.h;
-  } else if (!fullScreen && w.described) {
-    x = w.desc.x;
-    y = w.desc.y;
-  }
-  const uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI |
-                         (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
-  w.window = SDL_CreateWindow(caption, x, y, windowWidth, windowHeight, flags);
-  if (!w.window) return nullptr;
-  w.pictureWidth = width;
-  w.pictureHeight = height;
-  return w.window;
-}
-
-void closeDeviceWindow() {
-  WindowRecord& w = windowRecord();
-  if (w.window) SDL_DestroyWindow(w.window);
-  w.window = nullptr;
-  w.pictureWidth = 0;
-  w.pictureHeight = 0;
-}
-
-bool windowVisible() {
-  const SDL_Window* window = windowRecord().window;
-  if (!window) return false;
-  const uint32_t flags = SDL_GetWindowFlags(windowRecord().window);
-  return (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
-}
-
 namespace {
+
+bool isAltEnter(const SDL_Keysym& key) {
+  return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
+}
 
 class SdlSystem : public System {
  public:
@@ -150,6 +101,10 @@ bool SdlSystem::translate(SDL_Event& e, Event& out) {
       out.type = EventType::Close;
       return true;
     case SDL_KEYDOWN:
+      if (isAltEnter(e.key.keysym)) {
+        if (!e.key.repeat) switchFullScreen();
+        return false;
+      }
       out.virtualKey = virtualKeyCode(e.key.keysym);
       if (out.virtualKey == 0) return false;
       out.type = EventType::KeyDown;
@@ -273,6 +228,11 @@ Result SdlKeyboard::getState(uint8_t (&state)[KEY_STATE_SIZE]) {
     if (!keys[sc]) continue;
     const uint8_t code = directInputCode(static_cast<SDL_Scancode>(sc));
     if (code) state[code] = 0x80;
+  }
+  // The Enter of Alt+Enter switches the window; it does not start the drive.
+  if (state[DIK_LMENU] || state[DIK_RMENU]) {
+    state[DIK_RETURN] = 0;
+    state[DIK_NUMPADENTER] = 0;
   }
   mergePadState(state);
   return Result::Ok;

@@ -77,8 +77,9 @@ void pageVisibilityChanged() {
   scheduleNext();
 }
 
-bool install() {
+bool install(const DisplayOptions& options) {
   if (installed) return true;
+  pageRecord().options = options;
   if (!listenToPage()) return false;
   Services& s = services();
   s.system = systemService();

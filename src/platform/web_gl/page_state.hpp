@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/display_options.hpp"
 #include "platform/system.hpp"
 
 namespace platform::web_gl {
@@ -27,6 +28,7 @@ struct PageRecord {
   uint32_t pictureHeight = 0;
   // A sleep the game asked for ends here, on the microsecond clock.
   uint64_t sleepUntilUs = 0;
+  DisplayOptions options;
 };
 
 PageRecord& pageRecord();

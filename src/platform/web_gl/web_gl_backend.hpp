@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/display_options.hpp"
+
 namespace platform::web_gl {
 
 // Where the page's data package puts the game's folder: Data/, the lanes
@@ -14,7 +16,9 @@ constexpr const char* GAME_FOLDER = "/riderozad";
 
 // Registers the page's event handlers and fills platform::services() with
 // this backend's four services. False, with a message, when it cannot.
-bool install();
+// With options.sharp the device draws at the canvas's size, which the page
+// sets to the pixels it is shown on.
+bool install(const DisplayOptions& options = {});
 // Releases the device and the music, lets the page's events go, clears the
 // services and tells the page that the drive has ended.
 void uninstall();

@@ -92,9 +92,11 @@ Device* WebGraphicsSystem::createDevice(const PresentParams& params) {
   std::string why;
   if (!gl::validParams(params, why)) return fail(why);
   // The picture is drawn at the back buffer's size; the page scales the
-  // canvas to fit.
-  emscripten_set_canvas_element_size(CANVAS, static_cast<int>(params.backBufferWidth),
-                                     static_cast<int>(params.backBufferHeight));
+  // canvas to fit. Sharp, the page gives the canvas the pixels it is shown
+  // on, and the device draws at that size.
+  if (!pageRecord().options.sharp)
+    emscripten_set_canvas_element_size(CANVAS, static_cast<int>(params.backBufferWidth),
+                                       static_cast<int>(params.backBufferHeight));
   EmscriptenWebGLContextAttributes attributes;
   emscripten_webgl_init_context_attributes(&attributes);
   attributes.majorVersion = 2;
@@ -113,6 +115,7 @@ Device* WebGraphicsSystem::createDevice(const PresentParams& params) {
   emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, onContextLost);
   emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, onContextRestored);
   device_ = std::make_unique<gl::GlDevice>(surface_, fonts_);
+  device_->drawAtShownSize(pageRecord().options.sharp);
   if (!device_->init(params, why)) return fail(why);
   surface_.pictureSizeChanged(params.backBufferWidth, params.backBufferHeight);
   return device_.get();

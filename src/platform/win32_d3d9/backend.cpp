@@ -10,11 +10,13 @@ namespace platform::win32_d3d9 {
 namespace {
 
 bool installed = false;
+DisplayOptions options;
 
 }  // namespace
 
-bool install() {
+bool install(const DisplayOptions& displayOptions) {
   if (installed) return true;
+  options = displayOptions;
   // Sleep and the frame pacing hold to the millisecond only with the
   // system timer at its finest.
   timeBeginPeriod(1);
@@ -42,5 +44,7 @@ void uninstall() {
 }
 
 HINSTANCE instanceHandle() { return GetModuleHandleA(nullptr); }
+
+const DisplayOptions& displayOptions() { return options; }
 
 }  // namespace platform::win32_d3d9

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "platform/display_options.hpp"
 #include "platform/services.hpp"
 
 namespace platform::win32_d3d9 {
@@ -17,6 +18,8 @@ Music* musicService();
 // The main window once the system service has created it; null before.
 HWND mainWindowHandle();
 HINSTANCE instanceHandle();
+// How the player asked the game to be shown, as install was given it.
+const DisplayOptions& displayOptions();
 // Whether the graphics service's device is up and full screen.
 bool fullScreenDeviceUp();
 

@@ -4,6 +4,7 @@
 #include "platform/win32_d3d9/d3d9_device.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,18 @@ static_assert(CLEAR_TARGET == D3DCLEAR_TARGET && CLEAR_ZBUFFER == D3DCLEAR_ZBUFF
 D3DCOLORVALUE colourOf(const ColorValue& c) { return {c.r, c.g, c.b, c.a}; }
 
 D3DVECTOR vectorOf(const Vec3& v) { return {v.x, v.y, v.z}; }
+
+// The latest value of each key, in the order first set.
+template <class Key, class Value>
+void keep(std::vector<std::pair<Key, Value>>& kept, Key key, const Value& value) {
+  for (auto& [k, v] : kept) {
+    if (k == key) {
+      v = value;
+      return;
+    }
+  }
+  kept.emplace_back(key, value);
+}
 
 bool validTransform(TransformState state) {
   return state == TransformState::World || state == TransformState::View ||
@@ -56,7 +69,14 @@ D3DPRESENT_PARAMETERS presentParametersOf(const PresentParams& p) {
   return d;
 }
 
-D3d9Device::D3d9Device(IDirect3DDevice9* device) : device_(device) {
+D3d9Device::D3d9Device(IDirect3DDevice9* device, const PresentParams& params, HWND window,
+                       Shown shown, const DisplayOptions& options)
+    : device_(device), params_(params), window_(window), shown_(shown), options_(options) {
+  const D3DPRESENT_PARAMETERS made = parametersFor(shown_);
+  backBufferWidth_ = made.BackBufferWidth;
+  backBufferHeight_ = made.BackBufferHeight;
+  text_.setScale(static_cast<float>(backBufferHeight_) /
+                 static_cast<float>(params_.backBufferHeight));
   if (FAILED(device_->GetDeviceCaps(&caps_))) caps_ = D3DCAPS9{};
 }
 
@@ -85,8 +105,16 @@ Result D3d9Device::testCooperativeLevel() { return resultOf(device_->TestCoopera
 Result D3d9Device::reset(const PresentParams& params) {
   // Everything the device holds lives in the managed pool and comes back by
   // itself; nothing in the default pool has to be let go first.
-  D3DPRESENT_PARAMETERS d = presentParametersOf(params);
+  params_ = params;
+  D3DPRESENT_PARAMETERS d = parametersFor(shown_);
   const HRESULT hr = device_->Reset(&d);
+  kept_ = KeptStates{};
+  if (SUCCEEDED(hr)) {
+    backBufferWidth_ = d.BackBufferWidth;
+    backBufferHeight_ = d.BackBufferHeight;
+    text_.setScale(static_cast<float>(backBufferHeight_) /
+                   static_cast<float>(params_.backBufferHeight));
+  }
   if (FAILED(hr) && hr != D3DERR_DEVICELOST)
     std::fprintf(stderr, "riderozad: device reset failed (0x%08lx)\n",
                  static_cast<unsigned long>(hr));
@@ -112,21 +140,23 @@ Result D3d9Device::endScene() {
   return resultOf(device_->EndScene());
 }
 
-Result D3d9Device::present() {
-  return resultOf(device_->Present(nullptr, nullptr, nullptr, nullptr));
-}
-
 Result D3d9Device::setRenderState(RenderState state, uint32_t value) {
   const auto s = static_cast<uint32_t>(state);
   if (s >= RENDER_STATE_LIMIT) return Result::Failed;
-  return resultOf(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), value));
+  const auto type = static_cast<D3DRENDERSTATETYPE>(s);
+  const HRESULT hr = device_->SetRenderState(type, value);
+  if (SUCCEEDED(hr)) keep(kept_.renderStates, type, DWORD{value});
+  return resultOf(hr);
 }
 
 Result D3d9Device::setTransform(TransformState state, const Matrix& m) {
   if (!validTransform(state)) return Result::Failed;
   D3DMATRIX d;
   std::memcpy(&d, &m, sizeof d);
-  return resultOf(device_->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(state), &d));
+  const auto type = static_cast<D3DTRANSFORMSTATETYPE>(state);
+  const HRESULT hr = device_->SetTransform(type, &d);
+  if (SUCCEEDED(hr)) keep(kept_.transforms, type, d);
+  return resultOf(hr);
 }
 
 Result D3d9Device::getTransform(TransformState state, Matrix& out) {
@@ -144,14 +174,21 @@ Result D3d9Device::setMaterial(const Material& material) {
   d.Specular = colourOf(material.specular);
   d.Emissive = colourOf(material.emissive);
   d.Power = material.power;
-  return resultOf(device_->SetMaterial(&d));
+  const HRESULT hr = device_->SetMaterial(&d);
+  if (SUCCEEDED(hr)) {
+    kept_.material = d;
+    kept_.materialSet = true;
+  }
+  return resultOf(hr);
 }
 
 Result D3d9Device::setTexture(uint32_t stage, TextureHandle texture) {
   if (stage >= TEXTURE_STAGES) return Result::Failed;
   IDirect3DTexture9* t = textureOf(texture);
   if (texture != 0 && !t) return Result::Failed;
-  return resultOf(device_->SetTexture(stage, t));
+  const HRESULT hr = device_->SetTexture(stage, t);
+  if (SUCCEEDED(hr)) kept_.textures[stage] = texture;
+  return resultOf(hr);
 }
 
 Result D3d9Device::setLight(uint32_t index, const Light& light) {
@@ -178,12 +215,19 @@ Result D3d9Device::setLight(uint32_t index, const Light& light) {
   d.Attenuation2 = light.attenuation2;
   d.Theta = light.theta;
   d.Phi = light.phi;
-  return resultOf(device_->SetLight(index, &d));
+  const HRESULT hr = device_->SetLight(index, &d);
+  if (SUCCEEDED(hr)) {
+    kept_.lights[index] = d;
+    kept_.lightSet[index] = true;
+  }
+  return resultOf(hr);
 }
 
 Result D3d9Device::lightEnable(uint32_t index, bool enable) {
   if (index >= MAX_LIGHTS) return Result::Failed;
-  return resultOf(device_->LightEnable(index, enable ? TRUE : FALSE));
+  const HRESULT hr = device_->LightEnable(index, enable ? TRUE : FALSE);
+  if (SUCCEEDED(hr)) kept_.lightOn[index] = enable;
+  return resultOf(hr);
 }
 
 FontHandle D3d9Device::createFont(int32_t height, uint32_t weight, const char* face) {
@@ -195,8 +239,20 @@ int32_t D3d9Device::drawText(FontHandle font, const char* text, int32_t count, c
   if (!inScene_) return 0;
   D3DVIEWPORT9 view{};
   device_->GetViewport(&view);
-  return text_.drawText(device_, font, text, count, rect, argb, static_cast<int32_t>(view.Width),
-                        static_cast<int32_t>(view.Height));
+  // The game's rectangle in the back buffer's pixels (they differ with
+  // --sharp), and the height drawn back in the game's.
+  const auto scale = [](int32_t v, uint32_t to, uint32_t from) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{v} * to / std::max(from, 1u), INT32_MIN, INT32_MAX));
+  };
+  const Rect scaled{scale(rect.left, backBufferWidth_, params_.backBufferWidth),
+                    scale(rect.top, backBufferHeight_, params_.backBufferHeight),
+                    scale(rect.right, backBufferWidth_, params_.backBufferWidth),
+                    scale(rect.bottom, backBufferHeight_, params_.backBufferHeight)};
+  const int32_t drawn =
+      text_.drawText(device_, font, text, count, scaled, argb, static_cast<int32_t>(view.Width),
+                     static_cast<int32_t>(view.Height));
+  return scale(drawn, params_.backBufferHeight, backBufferHeight_);
 }
 
 void D3d9Device::releaseFont(FontHandle font) { text_.releaseFont(font); }

@@ -6,10 +6,13 @@
 
 #include <d3d9.h>
 
+#include <utility>
 #include <vector>
 
+#include "platform/display_options.hpp"
 #include "platform/graphics.hpp"
 #include "platform/handle_slots.hpp"
+#include "platform/win32_d3d9/d3d9_display.hpp"
 #include "platform/win32_d3d9/d3d9_text.hpp"
 
 namespace platform::win32_d3d9 {
@@ -26,10 +29,26 @@ struct D3d9Mesh {
   explicit operator bool() const { return vertices != nullptr; }  // false: a free slot
 };
 
+// What the game has set on the device, to set again after a reset of the
+// backend's own (Alt+Enter), which puts every state back to its default.
+// The game's own reset starts from the defaults, as it expects.
+struct KeptStates {
+  std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> renderStates;
+  std::vector<std::pair<D3DTRANSFORMSTATETYPE, D3DMATRIX>> transforms;
+  D3DMATERIAL9 material{};
+  bool materialSet = false;
+  D3DLIGHT9 lights[MAX_LIGHTS]{};
+  bool lightSet[MAX_LIGHTS] = {};
+  bool lightOn[MAX_LIGHTS] = {};
+  TextureHandle textures[8] = {};
+};
+
 class D3d9Device : public Device {
  public:
-  // Takes over the reference to `device`.
-  explicit D3d9Device(IDirect3DDevice9* device);
+  // Takes over the reference to `device`, made with `params` (the game's)
+  // for `window`, shown as `shown`; the options say where Alt+Enter goes.
+  D3d9Device(IDirect3DDevice9* device, const PresentParams& params, HWND window, Shown shown,
+             const DisplayOptions& options);
   ~D3d9Device() override;
   D3d9Device(const D3d9Device&) = delete;
   D3d9Device& operator=(const D3d9Device&) = delete;
@@ -65,8 +84,25 @@ class D3d9Device : public Device {
  private:
   D3d9Mesh* meshOf(MeshHandle mesh);
   IDirect3DTexture9* textureOf(TextureHandle texture) const;
+  // Alt+Enter: to the window or back to full screen, through the device's
+  // own reset when the device changes between windowed and exclusive.
+  void switchShown();
+  void restoreStates();
+  // The present parameters for a way of showing, from the game's.
+  D3DPRESENT_PARAMETERS parametersFor(Shown shown);
+  // A reset of the backend's own, with what the game set set again; false,
+  // said on standard error, when it fails.
+  bool resetOwn(D3DPRESENT_PARAMETERS d, const char* what);
 
   IDirect3DDevice9* device_;
+  PresentParams params_;
+  HWND window_;
+  Shown shown_;
+  DisplayOptions options_;
+  KeptStates kept_;
+  // The back buffer's size: the game's, or with --sharp in a window the
+  // picture's place there.
+  UINT backBufferWidth_ = 0, backBufferHeight_ = 0;
   D3DCAPS9 caps_{};
   std::vector<D3d9Mesh> meshes_;              // handle = index + 1
   std::vector<IDirect3DTexture9*> textures_;  // handle = index + 1; null marks a free entry
@@ -76,5 +112,8 @@ class D3d9Device : public Device {
 
 // Direct3D's present parameters from the game's, field by field.
 D3DPRESENT_PARAMETERS presentParametersOf(const PresentParams& p);
+
+// Alt+Enter was pressed: the device switches after its next present.
+void askDisplaySwitch();
 
 }  // namespace platform::win32_d3d9

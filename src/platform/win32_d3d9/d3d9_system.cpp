@@ -114,17 +114,20 @@ Device* D3d9GraphicsSystem::createDevice(const PresentParams& params) {
     return nullptr;
   }
   D3DPRESENT_PARAMETERS present = presentParametersOf(params);
+  const Shown shown = startingShown(displayOptions());
+  shapeWindow(focus, shown, params.backBufferWidth, params.backBufferHeight);
+  fitPresentParameters(shown, displayOptions(), focus, present);
   IDirect3DDevice9* created = nullptr;
   const HRESULT hr = d->CreateDevice(ADAPTER, D3DDEVTYPE_HAL, focus,
                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present, &created);
   if (FAILED(hr) || !created) {
     std::fprintf(stderr, "riderozad: cannot create the Direct3D 9 device: %ux%u %s (0x%08lx)%s\n",
                  params.backBufferWidth, params.backBufferHeight,
-                 params.windowed ? "windowed" : "full screen", static_cast<unsigned long>(hr),
+                 present.Windowed ? "windowed" : "full screen", static_cast<unsigned long>(hr),
                  hr == D3DERR_NOTAVAILABLE ? ": the display offers no such mode" : "");
     return nullptr;
   }
-  device_ = std::make_unique<D3d9Device>(created);
+  device_ = std::make_unique<D3d9Device>(created, params, focus, shown, displayOptions());
   return device_.get();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32_d3d9/d3d9_text.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -176,9 +177,13 @@ void sayNoFontOnce(const char* why) {
 
 }  // namespace
 
-void D3d9Text::destroy() {
+void D3d9Text::dropCache() {
   for (GdiTextLine& line : cache_) line.texture->Release();
   cache_.clear();
+}
+
+void D3d9Text::destroy() {
+  dropCache();
   for (GdiFont& f : fonts_)
     if (f.font) DeleteObject(f.font);
   fonts_.clear();
@@ -186,21 +191,20 @@ void D3d9Text::destroy() {
   dc_ = nullptr;
 }
 
-FontHandle D3d9Text::createFont(int32_t height, uint32_t weight, const char* face) {
-  if (height <= 0 || height > MAX_FONT_HEIGHT) {
-    std::fprintf(stderr, "riderozad: font height %d is outside 1..%d\n", height, MAX_FONT_HEIGHT);
-    return 0;
-  }
+bool D3d9Text::makeScaled(GdiFont& f) {
+  f.font = nullptr;
   if (!dc_) dc_ = CreateCompatibleDC(nullptr);
   if (!dc_) {
     sayNoFontOnce("GDI gives no drawing context");
-    return 0;
+    return false;
   }
+  const int height =
+      std::clamp(static_cast<int>(std::lround(f.height * scale_)), 1, MAX_FONT_HEIGHT);
   // A positive height asks for the cell height, which is the line height.
   // An empty face with the Swiss family is the system's default sans face.
-  HFONT font = CreateFontA(height, 0, 0, 0, static_cast<int>(std::min<uint32_t>(weight, 1000)),
+  HFONT font = CreateFontA(height, 0, 0, 0, static_cast<int>(std::min<uint32_t>(f.weight, 1000)),
                            FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, face ? face : "");
+                           ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, f.face.c_str());
   TEXTMETRICA metrics{};
   if (font) {
     HGDIOBJ previous = SelectObject(dc_, font);
@@ -210,9 +214,36 @@ FontHandle D3d9Text::createFont(int32_t height, uint32_t weight, const char* fac
   if (!font || metrics.tmHeight <= 0) {
     if (font) DeleteObject(font);
     sayNoFontOnce("GDI cannot make the font");
+    return false;
+  }
+  f.font = font;
+  f.lineHeight = metrics.tmHeight;
+  return true;
+}
+
+void D3d9Text::setScale(float scale) {
+  if (!(scale > 0.0f) || scale == scale_) return;
+  scale_ = scale;
+  dropCache();
+  // A font that cannot be made at this size draws nothing until a later
+  // scale makes it; its handle stays the game's.
+  for (GdiFont& f : fonts_) {
+    if (!f) continue;
+    if (f.font) DeleteObject(f.font);
+    makeScaled(f);
+  }
+}
+
+FontHandle D3d9Text::createFont(int32_t height, uint32_t weight, const char* face) {
+  if (height <= 0 || height > MAX_FONT_HEIGHT) {
+    std::fprintf(stderr, "riderozad: font height %d is outside 1..%d\n", height, MAX_FONT_HEIGHT);
     return 0;
   }
-  const GdiFont entry{font, metrics.tmHeight};
+  GdiFont entry;
+  entry.height = height;
+  entry.weight = weight;
+  entry.face = face ? face : "";
+  if (!makeScaled(entry)) return 0;
   return addToSlots(fonts_, entry);
 }
 
@@ -221,7 +252,7 @@ GdiFont* D3d9Text::fontOf(FontHandle font) { return slotOf(fonts_, font); }
 void D3d9Text::releaseFont(FontHandle font) {
   GdiFont* f = fontOf(font);
   if (!f) return;
-  DeleteObject(f->font);
+  if (f->font) DeleteObject(f->font);
   *f = GdiFont{};
   for (auto it = cache_.begin(); it != cache_.end();) {
     if (it->font == font) {
@@ -266,7 +297,7 @@ int32_t D3d9Text::drawText(IDirect3DDevice9* device, FontHandle font, const char
                            int32_t count, const Rect& rect, uint32_t argb, int32_t viewWidth,
                            int32_t viewHeight) {
   GdiFont* f = fontOf(font);
-  if (!f || !text) return 0;
+  if (!f || !f->font || !text) return 0;
   const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
   // The part of the rectangle inside the back buffer; nothing is drawn
   // outside it.

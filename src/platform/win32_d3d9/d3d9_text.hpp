@@ -17,9 +17,13 @@
 namespace platform::win32_d3d9 {
 
 struct GdiFont {
-  HFONT font = nullptr;
+  HFONT font = nullptr;  // null while it cannot be made at the scale
   int32_t lineHeight = 0;
-  explicit operator bool() const { return font != nullptr; }  // false: a free slot
+  // As the game asked for it, to make it again at another scale.
+  int32_t height = 0;
+  uint32_t weight = 0;
+  std::string face;
+  explicit operator bool() const { return height != 0; }  // false: a free slot
 };
 
 struct GdiTextLine {
@@ -36,6 +40,9 @@ class D3d9Text {
   ~D3d9Text() { destroy(); }
   void destroy();
 
+  // Fonts are made `scale` times the height asked for (the back buffer's
+  // size over the game's); a new scale makes every font again.
+  void setScale(float scale);
   FontHandle createFont(int32_t height, uint32_t weight, const char* face);
   void releaseFont(FontHandle font);
   // Draws on `device` inside a scene; returns the height of the text drawn,
@@ -45,12 +52,16 @@ class D3d9Text {
 
  private:
   GdiFont* fontOf(FontHandle font);
+  // Makes the font's GDI font at the scale; false, said once, when it cannot.
+  bool makeScaled(GdiFont& font);
+  void dropCache();
   const GdiTextLine* lineOf(IDirect3DDevice9* device, FontHandle font, const std::string& text);
 
   HDC dc_ = nullptr;
   std::vector<GdiFont> fonts_;  // handle = index + 1
   std::vector<GdiTextLine> cache_;
   uint64_t useCounter_ = 0;
+  float scale_ = 1.0f;
 };
 
 }  // namespace platform::win32_d3d9

@@ -72,6 +72,11 @@ Result DInputKeyboard::acquire() {
 Result DInputKeyboard::getState(uint8_t (&state)[KEY_STATE_SIZE]) {
   const bool read = device_ && SUCCEEDED(device_->GetDeviceState(KEY_STATE_SIZE, state));
   if (!read) std::fill(std::begin(state), std::end(state), uint8_t{0});
+  // The Enter of Alt+Enter switches the window; it does not start the drive.
+  if (state[DIK_LMENU] || state[DIK_RMENU]) {
+    state[DIK_RETURN] = 0;
+    state[DIK_NUMPADENTER] = 0;
+  }
   // The pads drive through the same bytes, with or without a keyboard.
   mergePadState(state);
   return read ? Result::Ok : Result::Failed;

@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/display_options.hpp"
+
 namespace platform::win32_d3d9 {
 
 // Fills platform::services() with this backend's four services. False, with
-// a message on standard error, when the backend cannot start.
-bool install();
+// a message on standard error, when the backend cannot start. The options
+// say how the device shows its picture.
+bool install(const DisplayOptions& options = {});
 // Releases the device, the music and the window; the services are cleared.
 // Safe to call more than once.
 void uninstall();

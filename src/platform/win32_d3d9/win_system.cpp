@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32_d3d9/backend_parts.hpp"
+#include "platform/win32_d3d9/d3d9_device.hpp"
 
 namespace platform::win32_d3d9 {
 
@@ -106,6 +107,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       theSystem().held.push_back(std::move(e));
       return 0;
     }
+    case WM_SYSKEYDOWN:
+      // Alt+Enter, once a press: window and full screen swap places.
+      if (wParam == VK_RETURN && (lParam & (1 << 29)) && !(lParam & (1 << 30))) {
+        askDisplaySwitch();
+        return 0;
+      }
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SYSCHAR:
+      if (wParam == '\r') return 0;  // no beep for the Enter of Alt+Enter
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_DROPFILES:
       takeDroppedFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
